@@ -1,0 +1,96 @@
+# Shared pieces of scripts/run and scripts/test. Source it; it defines functions only.
+
+MDB_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+MDB_DRIVER_NAME="MySQL ODBC 5.3 UNICODE Driver"
+MDB_DRIVER_LIB="/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so"
+
+MDB_PACKAGES=(cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev
+  mariadb-server-core mariadb-client odbc-mariadb unixodbc unixodbc-dev
+  qt6-base-dev libxml2-dev mdbtools xvfb xauth x11-utils xdotool fonts-liberation2)
+
+say() { printf '%s\n' "$*" >&2; }
+
+# Installs the Debian packages that are missing; a quick no-op when all are there.
+ensure_packages() {
+  local missing=()
+  local p
+  for p in "${MDB_PACKAGES[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    say "installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# Writes an odbcinst template that registers the MariaDB driver under the name the system uses.
+write_driver_template() {
+  cat >"$1" <<TEMPLATE
+[$MDB_DRIVER_NAME]
+Description=MariaDB Connector/ODBC under the driver name the attendance system expects
+Driver=$MDB_DRIVER_LIB
+TEMPLATE
+}
+
+# True when something accepts TCP connections on 127.0.0.1:$1.
+port_in_use() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+
+# Prints a free TCP port at or above $1.
+free_port() {
+  local p=$1
+  while port_in_use "$p"; do p=$((p + 1)); done
+  echo "$p"
+}
+
+# True when a MySQL server on 127.0.0.1:$1 takes root with an empty password.
+server_answers_defaults() {
+  mariadb --no-defaults --protocol=TCP -h127.0.0.1 -P"$1" -uroot --connect-timeout=3 \
+    -e 'SELECT 1' >/dev/null 2>&1
+}
+
+# Starts a private MariaDB with its data in $1 on port $2, as root with an empty password over
+# TCP; prints its PID. The server runs in its own session so that it outlives the caller only if
+# the caller wants it to.
+start_private_mariadb() {
+  local dir=$1 port=$2
+  mkdir -p "$dir"
+  if [ ! -d "$dir/data/mysql" ]; then
+    mariadb-install-db --no-defaults --user=root --datadir="$dir/data" \
+      --auth-root-authentication-method=normal --skip-test-db >"$dir/install.log" 2>&1 ||
+      { cat "$dir/install.log" >&2; return 1; }
+  fi
+  setsid mariadbd --no-defaults --user=root --datadir="$dir/data" --socket="$dir/mysqld.sock" \
+    --pid-file="$dir/mysqld.pid" --port="$port" --bind-address=127.0.0.1 \
+    --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
+    --log-error="$dir/mysqld.err" </dev/null >/dev/null 2>&1 &
+  local pid=$!
+  local i
+  for i in $(seq 1 300); do
+    if mariadb-admin --no-defaults --socket="$dir/mysqld.sock" -uroot ping >/dev/null 2>&1; then
+      echo "$pid"
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  say "the private MariaDB did not start; its log:"
+  tail -n 30 "$dir/mysqld.err" >&2 || true
+  kill "$pid" 2>/dev/null || true
+  return 1
+}
+
+# Stops a server started by start_private_mariadb and waits until it is gone.
+stop_private_mariadb() {
+  local pid=$1
+  [ -n "$pid" ] || return 0
+  kill -TERM "$pid" 2>/dev/null || return 0
+  local i
+  for i in $(seq 1 300); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+}

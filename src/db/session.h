@@ -1,0 +1,32 @@
+#ifndef MDBTOMYSQL_DB_SESSION_H_
+#define MDBTOMYSQL_DB_SESSION_H_
+
+#include <memory>
+#include <string>
+
+#include "db/recordset.h"
+
+namespace db {
+
+// A provider's open connection to one database. Connection owns one while it is open.
+class Session {
+ public:
+  virtual ~Session() = default;
+  // Runs one statement. Returns the rows of a statement that gives rows, nullptr otherwise.
+  // Raises db::Error when the database refuses the statement.
+  virtual std::unique_ptr<Cursor> Execute(const std::string& text) = 0;
+};
+
+// Opens a provider for an ADO connection string. The provider is chosen by the string:
+// "Provider=Microsoft.Jet.OLEDB.4.0;..." is the Jet provider, "Provider=MSDASQL...;Data Source=N"
+// is the ODBC data source N, and a string with no provider (a driver connection string) goes to
+// ODBC as it stands. Raises db::Error when the provider cannot be found or refuses to open.
+std::unique_ptr<Session> OpenSession(const std::string& connection_string);
+
+// The Jet provider registers itself here; until it does, Jet strings are refused clearly.
+using JetProviderFactory = std::unique_ptr<Session> (*)(const std::string& connection_string);
+void SetJetProviderFactory(JetProviderFactory factory);
+
+}  // namespace db
+
+#endif  // MDBTOMYSQL_DB_SESSION_H_

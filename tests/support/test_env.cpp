@@ -1,0 +1,40 @@
+#include "support/test_env.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace testenv {
+
+std::string FixturePath(const std::string& name) { return std::string(MDB_FIXTURE_DIR) + "/" + name; }
+
+std::optional<std::string> SharedDir() {
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::weakly_canonical(MDB_SHARED_DIR, ec);
+  if (ec || !std::filesystem::is_directory(p / "fixtures", ec)) return std::nullopt;
+  return p.string();
+}
+
+std::optional<MySqlServer> TestServer() {
+  const char* port = std::getenv("MDB_TEST_MYSQL_PORT");
+  if (!port || !*port) return std::nullopt;
+  MySqlServer s;
+  s.port = std::atoi(port);
+  if (const char* socket = std::getenv("MDB_TEST_MYSQL_SOCKET")) s.socket = socket;
+  return s;
+}
+
+std::string TestServerConnectionString(const std::string& database) {
+  const auto server = TestServer();
+  return "Driver={MySQL ODBC 5.3 UNICODE Driver};Server=localhost;Port=" +
+         std::to_string(server ? server->port : 3306) + ";Database=" + database +
+         ";User=root;Password=;Option=3;";
+}
+
+std::string ScratchDir(const std::string& name) {
+  const std::filesystem::path p = std::filesystem::path(MDB_BINARY_DIR) / "scratch" / name;
+  std::filesystem::remove_all(p);
+  std::filesystem::create_directories(p);
+  return p.string();
+}
+
+}  // namespace testenv
