@@ -1,0 +1,117 @@
+#include "jet/catalogue.h"
+
+#include <memory>
+#include <optional>
+
+#include "jet/error.h"
+#include "jet/table_cursor.h"
+#include "jet/table_def.h"
+#include "jet/text.h"
+
+namespace jet {
+namespace {
+
+// MSysObjects always starts at page 2.
+constexpr PageNumber kCataloguePage = 2;
+// ParentId of the root containers ("Tables", "Databases", "Relationships" ...).
+constexpr int32_t kRootContainers = 0x0F000000;
+constexpr uint32_t kSystemFlags = 0x80000002;
+
+enum Field { kId, kParentId, kName, kType, kFlags, kDatabase, kConnect, kForeignName, kFieldCount };
+const char* const kFieldNames[kFieldCount] = {"Id",    "ParentId", "Name",    "Type",
+                                              "Flags", "Database", "Connect", "ForeignName"};
+
+struct Candidate {
+  CatalogueEntry entry;
+  int32_t parent_id;
+};
+
+std::optional<int64_t> Integer(const Value& v) {
+  if (const int64_t* i = std::get_if<int64_t>(&v)) return *i;
+  return std::nullopt;
+}
+
+std::string Text(const Value& v) {
+  if (const std::string* s = std::get_if<std::string>(&v)) return *s;
+  return std::string();
+}
+
+}  // namespace
+
+const char* KindName(TableKind kind) {
+  switch (kind) {
+    case TableKind::kLocal: return "local";
+    case TableKind::kSystem: return "system";
+    case TableKind::kLinkedOdbc: return "linked ODBC";
+    case TableKind::kLinkedAccess: return "linked Access";
+  }
+  return "?";
+}
+
+std::vector<CatalogueEntry> ReadCatalogue(PageCache& cache) {
+  auto def = std::make_shared<const TableDef>(ReadTableDef(cache, kCataloguePage));
+  size_t position[kFieldCount];
+  std::vector<bool> wanted(def->columns.size(), false);
+  for (int f = 0; f < kFieldCount; ++f) {
+    const Column* c = def->FindColumn(kFieldNames[f]);
+    if (c == nullptr) {
+      throw Error(cache.file_name() + ": the catalogue (MSysObjects) has no column " +
+                  kFieldNames[f]);
+    }
+    position[f] = static_cast<size_t>(c - def->columns.data());
+    wanted[position[f]] = true;
+  }
+
+  std::optional<int32_t> tables_container;
+  std::vector<Candidate> candidates;
+  TableCursor cursor(cache, def);
+  cursor.SelectColumns(wanted);
+  while (cursor.Next()) {
+    const std::vector<Value>& v = cursor.values();
+    std::optional<int64_t> id = Integer(v[position[kId]]);
+    std::optional<int64_t> parent = Integer(v[position[kParentId]]);
+    std::optional<int64_t> type = Integer(v[position[kType]]);
+    if (!id || !parent || !type) continue;
+    std::string name = Text(v[position[kName]]);
+    if (*parent == kRootContainers && NamesEqual(name, "Tables") && !tables_container) {
+      tables_container = static_cast<int32_t>(*id);
+    }
+    if (*type != 1 && *type != 4 && *type != 6) continue;
+    Candidate c;
+    c.parent_id = static_cast<int32_t>(*parent);
+    CatalogueEntry& e = c.entry;
+    e.name = std::move(name);
+    e.id = static_cast<int32_t>(*id);
+    e.type = static_cast<int16_t>(*type);
+    e.flags = static_cast<uint32_t>(Integer(v[position[kFlags]]).value_or(0));
+    e.connect = Text(v[position[kConnect]]);
+    e.foreign_name = Text(v[position[kForeignName]]);
+    e.database = Text(v[position[kDatabase]]);
+    if (e.type == 1) {
+      e.kind = (e.flags & kSystemFlags) != 0 ? TableKind::kSystem : TableKind::kLocal;
+      if (e.id <= 0) {
+        throw Error(cache.file_name() + ": the catalogue gives table " + e.name +
+                    " the id " + std::to_string(e.id) + ", not a page number");
+      }
+      e.table_def = static_cast<PageNumber>(e.id);
+    } else if (e.type == 4) {
+      e.kind = TableKind::kLinkedOdbc;
+      if (e.id > 0) e.table_def = static_cast<PageNumber>(e.id);  // the cached remote structure
+    } else {
+      e.kind = TableKind::kLinkedAccess;
+    }
+    candidates.push_back(std::move(c));
+  }
+  if (!tables_container) {
+    throw Error(cache.file_name() + ": the catalogue (MSysObjects) has no Tables container");
+  }
+  std::vector<CatalogueEntry> tables;
+  for (Candidate& c : candidates) {
+    if (c.parent_id != *tables_container) continue;
+    c.entry.stored_order = tables.size();
+    tables.push_back(std::move(c.entry));
+  }
+  return tables;
+}
+
+}  // namespace jet

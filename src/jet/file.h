@@ -1,0 +1,54 @@
+#ifndef MDBTOMYSQL_JET_FILE_H_
+#define MDBTOMYSQL_JET_FILE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace jet {
+
+// Jet 4 pages are always 4096 bytes; page n starts at byte n * 4096.
+constexpr size_t kPageSize = 4096;
+using PageNumber = uint32_t;
+
+// The whole pages of one database file. The only place of the engine that does I/O: every other
+// layer sees pages through the PageCache. Opened read-only and shared (no lock), so that a file
+// that another program holds open can still be read.
+class PageFile {
+ public:
+  // Opens the file at `path`. Throws jet::Error if it cannot be opened.
+  static std::unique_ptr<PageFile> OpenReadOnly(const std::string& path);
+
+  // A file held in memory, e.g. a fuzzer's input. `name` is used in messages.
+  static std::unique_ptr<PageFile> FromMemory(std::string name, std::string bytes);
+
+  ~PageFile();
+  PageFile(const PageFile&) = delete;
+  PageFile& operator=(const PageFile&) = delete;
+
+  // The file's base name, as error messages show it ("VELDA.mdb").
+  const std::string& name() const { return name_; }
+  uint64_t size() const { return size_; }
+  // Number of whole pages; a trailing partial page is not counted.
+  PageNumber page_count() const { return static_cast<PageNumber>(size_ / kPageSize); }
+
+  // Reads page `n` into `out` (kPageSize bytes). Throws jet::Error if the page lies beyond the end
+  // of the file or the read fails.
+  void ReadPage(PageNumber n, uint8_t* out) const;
+
+  // Reads up to `length` bytes at `offset`; returns how many were read (fewer at the end).
+  size_t ReadAt(uint64_t offset, uint8_t* out, size_t length) const;
+
+ private:
+  PageFile(std::string name, int fd, uint64_t size, std::string memory);
+
+  std::string name_;
+  int fd_;  // -1 for a file held in memory
+  uint64_t size_;
+  std::string memory_;
+};
+
+}  // namespace jet
+
+#endif  // MDBTOMYSQL_JET_FILE_H_

@@ -1,0 +1,88 @@
+#include "jet/long_value.h"
+
+#include "jet/byte_order.h"
+#include "jet/data_page.h"
+#include "jet/error.h"
+
+namespace jet {
+namespace {
+
+constexpr size_t kDefinitionSize = 12;
+constexpr uint8_t kInline = 0x80;
+constexpr uint8_t kSingleRow = 0x40;
+
+// The bytes of long-value row `where`, checked.
+const uint8_t* LongValueRow(PageCache& cache, RowPointer where, PageRef* holder, size_t* length) {
+  if (where.page == 0 || where.page >= cache.page_count()) {
+    throw Error(cache.file_name() + ": long value points to page " + std::to_string(where.page) +
+                ", outside the file");
+  }
+  *holder = cache.Read(where.page);
+  if ((*holder)->type() != kPageData) {
+    throw Error(cache.Where(where.page) + "long value points to a page of type " +
+                std::to_string((*holder)->type()) + ", not a data page");
+  }
+  RowSlot slot = ReadSlot(**holder, where.row, cache);
+  *length = slot.length;
+  return (*holder)->data() + slot.offset;
+}
+
+}  // namespace
+
+void ReadLongValue(PageCache& cache, const uint8_t* definition, size_t length, std::string* out) {
+  out->clear();
+  if (length < kDefinitionSize) {
+    throw Error(cache.file_name() + ": long value definition of " + std::to_string(length) +
+                " bytes is shorter than 12");
+  }
+  uint32_t size = LoadU32(definition) & 0x3FFFFFFF;
+  uint8_t kind = definition[3] & 0xC0;
+  RowPointer first = RowPointer::FromWord(LoadU32(definition + 4));
+  if (kind == kInline) {
+    if (size > length - kDefinitionSize) {
+      throw Error(cache.file_name() + ": inline long value of " + std::to_string(size) +
+                  " bytes overruns its row");
+    }
+    out->assign(reinterpret_cast<const char*>(definition + kDefinitionSize), size);
+    return;
+  }
+  if (size > cache.file_size()) {
+    throw Error(cache.file_name() + ": long value claims " + std::to_string(size) +
+                " bytes, more than the whole file");
+  }
+  PageRef page;
+  size_t row_length = 0;
+  if (kind == kSingleRow) {
+    const uint8_t* row = LongValueRow(cache, first, &page, &row_length);
+    if (row_length < size) {
+      throw Error(cache.Where(first.page) + "long value row " + std::to_string(first.row) +
+                  " holds " + std::to_string(row_length) + " bytes, not the " +
+                  std::to_string(size) + " its definition claims");
+    }
+    out->assign(reinterpret_cast<const char*>(row), size);
+    return;
+  }
+  if (kind != 0) {
+    throw Error(cache.file_name() + ": unknown long value kind " + std::to_string(kind));
+  }
+  out->reserve(size);
+  RowPointer next = first;
+  // Every piece adds at least one byte, so the loop ends after `size` pieces at most.
+  while (out->size() < size) {
+    if (next.IsNull()) {
+      throw Error(cache.file_name() + ": long value chain ends after " +
+                  std::to_string(out->size()) + " of " + std::to_string(size) + " bytes");
+    }
+    const uint8_t* row = LongValueRow(cache, next, &page, &row_length);
+    if (row_length <= 4) {
+      throw Error(cache.Where(next.page) + "long value row " + std::to_string(next.row) +
+                  " holds no data");
+    }
+    size_t piece = row_length - 4;
+    if (piece > size - out->size()) piece = size - out->size();
+    out->append(reinterpret_cast<const char*>(row + 4), piece);
+    next = RowPointer::FromWord(LoadU32(row));
+  }
+}
+
+}  // namespace jet
