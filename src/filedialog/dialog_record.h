@@ -19,9 +19,9 @@ struct DialogRecord {
   std::u16string filter;
   std::u16string custom_filter;  // lpstrCustomFilter, custom_filter_size characters or empty
   int32_t custom_filter_size = 0;
-  int32_t filter_index = 0;  // 1-based position of the chosen filter pair; 0 the custom filter
-  std::u16string file;       // lpstrFile: the preset name, then the chosen file(s)
-  int32_t file_size = 0;     // nMaxFile
+  int32_t filter_index = 0;   // 1-based position of the chosen filter pair; 0 the custom filter
+  std::u16string file;        // lpstrFile: the preset name, then the chosen file(s)
+  int32_t file_size = 0;      // nMaxFile
   std::u16string file_title;  // lpstrFileTitle: the chosen file's name without its folder
   int32_t file_title_size = 0;
   std::u16string initial_dir;

@@ -59,28 +59,34 @@ TEST(UnicodeFileDialog, EveryExtendedErrorRaisesItsNumberDescriptionAndSource) {
     std::string description;
   };
   const std::vector<Row> rows = {
-      {1, "The lStructSize member of the initialization structure for the corresponding common "
-          "dialog box is invalid."},
+      {1,
+       "The lStructSize member of the initialization structure for the corresponding common "
+       "dialog box is invalid."},
       {2, "The common dialog box function failed during initialization."},
-      {3, "The ENABLETEMPLATE flag was set in the Flags member of the initialization structure for "
-          "the corresponding common dialog box, but you failed to provide a corresponding "
-          "template."},
-      {4, "The ENABLETEMPLATE flag was set in the Flags member of the initialization structure for "
-          "the corresponding common dialog box, but you failed to provide a corresponding "
-          "instance handle."},
+      {3,
+       "The ENABLETEMPLATE flag was set in the Flags member of the initialization structure for "
+       "the corresponding common dialog box, but you failed to provide a corresponding "
+       "template."},
+      {4,
+       "The ENABLETEMPLATE flag was set in the Flags member of the initialization structure for "
+       "the corresponding common dialog box, but you failed to provide a corresponding "
+       "instance handle."},
       {5, "The common dialog box function failed to load a specified string."},
       {6, "The common dialog box function failed to find a specified resource."},
       {7, "The common dialog box function failed to find a specified resource."},
       {8, "The common dialog box function failed to lock a specified resource."},
       {9, "The common dialog box function was unable to allocate memory for internal structures."},
-      {10, "The common dialog box function was unable to lock the memory associated with a "
-           "handle."},
+      {10,
+       "The common dialog box function was unable to lock the memory associated with a "
+       "handle."},
       {11, "Unknown error code of 11"},
-      {12, "The RegisterWindowMessage function returned an error code when it was called by the "
-           "common dialog box function."},
+      {12,
+       "The RegisterWindowMessage function returned an error code when it was called by the "
+       "common dialog box function."},
       {13, "Unknown error code of 13"},
-      {12289, "An attempt to subclass a list box failed because sufficient memory was not "
-              "available."},
+      {12289,
+       "An attempt to subclass a list box failed because sufficient memory was not "
+       "available."},
       {12290, "A file name is invalid."},
       {12291, "The PathFileBufferSize is too small for the file name(s) specified by the user."},
       {12292, "Unknown error code of 12292"},

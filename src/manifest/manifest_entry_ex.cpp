@@ -1,0 +1,392 @@
+#include "manifest/manifest_entry_ex.h"
+
+#include <libxml/valid.h>
+#include <libxml/xmlstring.h>
+#include <libxml/xpath.h>
+#include <locale.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdint>
+#include <cwctype>
+#include <memory>
+#include <new>
+#include <string_view>
+
+#include "db/error.h"
+
+namespace manifest {
+namespace {
+
+constexpr long kInvalidArgument = 380;
+constexpr long kSubscriptOutOfRange = 9;
+constexpr long kTypeMismatch = 13;
+// E_FAIL: the XPath engine could not evaluate an expression.
+constexpr long kDomFailure = -2147467259;
+
+const xmlChar* Xml(const std::string& text) {
+  return reinterpret_cast<const xmlChar*>(text.c_str());
+}
+
+std::string Text(const xmlChar* text) {
+  return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
+}
+
+// The text content of a node (the text of an element and its descendants, an attribute's value).
+std::string Content(const xmlNode* node) {
+  xmlChar* content = xmlNodeGetContent(node);
+  std::string text = Text(content);
+  xmlFree(content);
+  return text;
+}
+
+std::string QualifiedName(const xmlNs* ns, const xmlChar* local_name) {
+  if (ns == nullptr || ns->prefix == nullptr) return Text(local_name);
+  return Text(ns->prefix) + ":" + Text(local_name);
+}
+
+// One code point of `text` from `pos` on (advancing `pos`), or the byte itself when `text` is not
+// well-formed UTF-8 there.
+char32_t NextCodePoint(std::string_view text, size_t& pos) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  int length = lead < 0x80           ? 1
+               : (lead >> 5) == 0x6  ? 2
+               : (lead >> 4) == 0xE  ? 3
+               : (lead >> 3) == 0x1E ? 4
+                                     : 0;
+  if (length == 0 || pos + length > text.size()) {
+    ++pos;
+    return lead;
+  }
+  char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+  for (int i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(text[pos + i]);
+    if ((next & 0xC0) != 0x80) {
+      ++pos;
+      return lead;
+    }
+    c = (c << 6) | (next & 0x3F);
+  }
+  pos += length;
+  return c;
+}
+
+// Lower case in the C.UTF-8 locale (the whole of Unicode's simple mappings), independent of the
+// process's own locale; ASCII only where that locale is missing.
+char32_t Lower(char32_t c) {
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  if (utf8 != static_cast<locale_t>(0)) return static_cast<char32_t>(towlower_l(c, utf8));
+  return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  size_t i = 0;
+  size_t j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (Lower(NextCodePoint(a, i)) != Lower(NextCodePoint(b, j))) return false;
+  }
+  return i == a.size() && j == b.size();
+}
+
+// `text` as an XPath string literal that means exactly `text`: in apostrophes, in quotes when it
+// holds an apostrophe, or joined with concat() when it holds both.
+std::string XPathLiteral(const std::string& text) {
+  if (text.find('\'') == std::string::npos) return "'" + text + "'";
+  if (text.find('"') == std::string::npos) return "\"" + text + "\"";
+  std::string literal = "concat('";
+  for (char c : text) {
+    if (c == '\'') {
+      literal += "', \"'\", '";
+    } else {
+      literal += c;
+    }
+  }
+  return literal + "')";
+}
+
+void IgnoreXmlError(void*, xmlErrorPtr) {}
+
+struct XPathContextDeleter {
+  void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
+};
+struct XPathObjectDeleter {
+  void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
+};
+
+// Replaces the children of an element or attribute by one text node holding `value` as it is.
+void ReplaceWithText(xmlNode* node, const std::string& value) {
+  xmlFreeNodeList(node->children);
+  node->children = nullptr;
+  node->last = nullptr;
+  if (value.empty()) return;
+  xmlNode* text = xmlNewDocTextLen(node->doc, Xml(value), static_cast<int>(value.size()));
+  if (text == nullptr) throw std::bad_alloc();
+  text->parent = node;
+  node->children = text;
+  node->last = text;
+}
+
+}  // namespace
+
+void cManifestEntryEx::Attach(xmlNode* element, int32_t is_active) {
+  if (element == nullptr) throw db::Error(kInvalidArgument, "NULL Element Not Valid");
+  if (element->type != XML_ELEMENT_NODE) throw db::Error(kTypeMismatch, "Type mismatch");
+  int32_t count = 0;
+  for (const xmlAttr* a = element->properties; a != nullptr; a = a->next) {
+    if (++count >= kMaxAttributes) {
+      throw db::Error(kSubscriptOutOfRange, "Element has too many Attributes");
+    }
+  }
+  element_ = element;
+  element_list_ = ValueList();
+  attribute_records_.clear();
+  element_flags_ = 0;
+  is_active_ = is_active;
+}
+
+int32_t cManifestEntryEx::NumberAttributes() const {
+  if (element_ == nullptr) return 0;
+  int32_t count = 0;
+  for (const xmlAttr* a = element_->properties; a != nullptr; a = a->next) ++count;
+  return count;
+}
+
+xmlAttr* cManifestEntryEx::AttributeAt(int32_t position) const {
+  xmlAttr* a = element_->properties;
+  for (int32_t i = 0; i < position && a != nullptr; ++i) a = a->next;
+  return a;
+}
+
+std::optional<int32_t> cManifestEntryEx::ResolveAttributeIndex(const AttributeIndex& key) const {
+  switch (key.kind()) {
+    case AttributeIndex::Kind::kElement:
+      return std::nullopt;
+    case AttributeIndex::Kind::kName: {
+      int32_t found = -1;
+      int32_t position = 0;
+      for (const xmlAttr* a = element_->properties; a != nullptr; a = a->next, ++position) {
+        if (QualifiedName(a->ns, a->name) == key.name()) found = position;
+      }
+      if (found >= 0) return found;
+      break;
+    }
+    case AttributeIndex::Kind::kPosition:
+      if (key.position() >= 0 && key.position() < NumberAttributes()) return key.position();
+      break;
+    case AttributeIndex::Kind::kInvalidPosition:
+      break;
+  }
+  throw db::Error(kInvalidArgument, "Invalid Key or Index");
+}
+
+const cManifestEntryEx::AttributeRecord* cManifestEntryEx::RecordAt(int32_t position) const {
+  if (static_cast<size_t>(position) >= attribute_records_.size()) return nullptr;
+  return &attribute_records_[static_cast<size_t>(position)];
+}
+
+std::string cManifestEntryEx::ReadValue(std::optional<int32_t> position) const {
+  if (!position) return Content(element_);
+  return Content(reinterpret_cast<const xmlNode*>(AttributeAt(*position)));
+}
+
+void cManifestEntryEx::WriteValue(std::optional<int32_t> position, const std::string& value) {
+  if (!position) {
+    ReplaceWithText(element_, value);
+    return;
+  }
+  xmlAttr* attribute = AttributeAt(*position);
+  // An ID attribute is registered with the document under its value.
+  const bool is_id = attribute->atype == XML_ATTRIBUTE_ID && attribute->doc != nullptr;
+  if (is_id) xmlRemoveID(attribute->doc, attribute);
+  ReplaceWithText(reinterpret_cast<xmlNode*>(attribute), value);
+  if (is_id) xmlAddID(nullptr, attribute->doc, Xml(value), attribute);
+}
+
+bool cManifestEntryEx::StoreValueList(ValueList& list, std::optional<int32_t> position,
+                                      const std::vector<std::string>& values) {
+  if (values.empty()) {
+    list = ValueList();
+    return true;
+  }
+  const size_t places = values.size() + values.size() % 2;
+  if (places > kMaxValueListItems) return false;
+  ValueList stored;
+  stored.items = values;
+  stored.items.resize(places);
+  stored.pair_count = static_cast<int32_t>(values.size() / 2);
+  list = std::move(stored);
+
+  const std::string current = ReadValue(position);
+  if (current.empty()) return true;
+  for (int32_t i = 0; i < list.pair_count; ++i) {
+    const std::string& allowed = list.items[static_cast<size_t>(2 * i)];
+    if (EqualIgnoringCase(allowed, current)) {
+      if (allowed != current) WriteValue(position, allowed);
+      break;
+    }
+  }
+  return true;
+}
+
+bool cManifestEntryEx::AddElementValueList(int32_t elem_props,
+                                           const std::vector<std::string>& values) {
+  if (element_ == nullptr) return false;
+  if (!StoreValueList(element_list_, std::nullopt, values)) return false;
+  element_flags_ = elem_props;
+  return true;
+}
+
+bool cManifestEntryEx::AddAttributeValueList(const AttributeIndex& index, int32_t attr_props,
+                                             const std::vector<std::string>& values) {
+  if (element_ == nullptr) return false;
+  const std::optional<int32_t> position = ResolveAttributeIndex(index);
+  if (!position) throw db::Error(kInvalidArgument, "Invalid Key or Index");
+  const auto needed =
+      std::max(static_cast<size_t>(NumberAttributes()), static_cast<size_t>(*position) + 1);
+  if (attribute_records_.size() < needed) attribute_records_.resize(needed);
+  AttributeRecord& record = attribute_records_[static_cast<size_t>(*position)];
+  if (!StoreValueList(record.list, position, values)) return false;
+  record.flags = attr_props;
+  return true;
+}
+
+std::string cManifestEntryEx::GetName(const AttributeIndex& attribute, bool include_prefix) const {
+  if (element_ == nullptr) return {};
+  const std::optional<int32_t> position = ResolveAttributeIndex(attribute);
+  const xmlNs* ns = element_->ns;
+  const xmlChar* name = element_->name;
+  if (position) {
+    const xmlAttr* a = AttributeAt(*position);
+    ns = a->ns;
+    name = a->name;
+  }
+  return include_prefix ? QualifiedName(ns, name) : Text(name);
+}
+
+std::string cManifestEntryEx::GetValue(const AttributeIndex& attribute, bool actual_value) const {
+  if (element_ == nullptr) return {};
+  const std::optional<int32_t> position = ResolveAttributeIndex(attribute);
+  std::string value = ReadValue(position);
+  if (actual_value) return value;
+  const ValueList* list = &element_list_;
+  if (position) {
+    const AttributeRecord* record = RecordAt(*position);
+    if (record == nullptr) return value;
+    list = &record->list;
+  }
+  for (int32_t i = 0; i < list->pair_count; ++i) {
+    if (list->items[static_cast<size_t>(2 * i)] == value) {
+      const std::string& display = list->items[static_cast<size_t>(2 * i + 1)];
+      return display.empty() ? value : display;
+    }
+  }
+  return value;
+}
+
+bool cManifestEntryEx::SetValue(const std::string& value, const AttributeIndex& attribute) {
+  if (element_ == nullptr) return false;
+  WriteValue(ResolveAttributeIndex(attribute), value);
+  return true;
+}
+
+std::optional<int32_t> cManifestEntryEx::GetValueListCount(const AttributeIndex& attribute) const {
+  if (element_ == nullptr) return std::nullopt;
+  const std::optional<int32_t> position = ResolveAttributeIndex(attribute);
+  if (!position) return element_list_.pair_count;
+  const AttributeRecord* record = RecordAt(*position);
+  if (record == nullptr) return std::nullopt;
+  return record->list.pair_count;
+}
+
+std::string cManifestEntryEx::GetValueListItem(int32_t index, const AttributeIndex& attribute,
+                                               bool actual_value) const {
+  if (element_ == nullptr) return {};
+  const std::optional<int32_t> position = ResolveAttributeIndex(attribute);
+  const ValueList* list = &element_list_;
+  if (position) {
+    const AttributeRecord* record = RecordAt(*position);
+    if (record == nullptr) return {};
+    list = &record->list;
+  }
+  if (index < 0 || index >= list->pair_count) return {};
+  const std::string& value = list->items[static_cast<size_t>(2 * index)];
+  const std::string& display = list->items[static_cast<size_t>(2 * index + 1)];
+  return actual_value || display.empty() ? value : display;
+}
+
+bool cManifestEntryEx::isElementTopLevel() const {
+  if (element_ == nullptr || element_->doc == nullptr || element_->parent == nullptr) return false;
+  return element_->parent == xmlDocGetRootElement(element_->doc);
+}
+
+bool cManifestEntryEx::isElementDescendantOf(const std::string& ancestor,
+                                             bool include_prefix) const {
+  if (element_ == nullptr) return false;
+  if (ancestor.empty()) return isElementTopLevel();
+  // No element name holds a NUL or ill-formed UTF-8; the XPath engine would not see such a
+  // name whole.
+  if (ancestor.find('\0') != std::string::npos || xmlCheckUTF8(Xml(ancestor)) == 0) {
+    return false;
+  }
+  const std::string expression =
+      (include_prefix ? "ancestor::*[name()=" : "ancestor::*[local-name()=") +
+      XPathLiteral(ancestor) + "]";
+  std::unique_ptr<xmlXPathContext, XPathContextDeleter> context(xmlXPathNewContext(element_->doc));
+  if (!context) throw std::bad_alloc();
+  context->node = element_;
+  context->error = IgnoreXmlError;
+  std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
+      xmlXPathEvalExpression(Xml(expression), context.get()));
+  if (!result) {
+    throw db::Error(kDomFailure, "The XPath expression " + expression + " could not be evaluated");
+  }
+  return result->type == XPATH_NODESET && result->nodesetval != nullptr &&
+         result->nodesetval->nodeNr > 0;
+}
+
+std::string cManifestEntryEx::GetNamespaceInfo(const AttributeIndex& attribute, bool prefix) const {
+  if (element_ == nullptr) return {};
+  const std::optional<int32_t> position = ResolveAttributeIndex(attribute);
+  const xmlNs* ns = position ? AttributeAt(*position)->ns : element_->ns;
+  if (ns == nullptr) return {};
+  return Text(prefix ? ns->prefix : ns->href);
+}
+
+std::string cManifestEntryEx::NameSpace(const AttributeIndex& attribute) const {
+  return GetNamespaceInfo(attribute, false);
+}
+
+std::string cManifestEntryEx::NameSpacePrefix(const AttributeIndex& attribute) const {
+  return GetNamespaceInfo(attribute, true);
+}
+
+int32_t cManifestEntryEx::Flags(const AttributeIndex& attribute) const {
+  if (element_ == nullptr) return 0;
+  const std::optional<int32_t> position = ResolveAttributeIndex(attribute);
+  if (!position) return element_flags_;
+  const AttributeRecord* record = RecordAt(*position);
+  return record == nullptr ? kUnsetAttributeFlags : record->flags;
+}
+
+void cManifestEntryEx::SetFlags(int32_t value, const AttributeIndex& attribute) {
+  if (element_ == nullptr) return;
+  const std::optional<int32_t> position = ResolveAttributeIndex(attribute);
+  if (!position) {
+    element_flags_ = value;
+  } else if (RecordAt(*position) != nullptr) {
+    attribute_records_[static_cast<size_t>(*position)].flags = value;
+  } else {
+    AddAttributeValueList(*position, value, {});
+  }
+}
+
+int32_t cManifestEntryEx::GetAttributeIndex(const std::string& name) const {
+  if (element_ == nullptr) return 0;
+  return *ResolveAttributeIndex(name);
+}
+
+std::string cManifestEntryEx::Key() const {
+  return "c" + std::to_string(reinterpret_cast<uintptr_t>(this));
+}
+
+}  // namespace manifest
