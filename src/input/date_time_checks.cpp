@@ -35,8 +35,7 @@ bool DateError(ui::Screen& screen, const std::string& text, const std::string& t
 
 // The checks of month and year that dates and month-and-year values share, in the order the
 // person is told about them. The day's own check comes before these.
-bool CheckMonthAndYear(std::u16string_view month, std::u16string_view year,
-                       ui::Screen& screen) {
+bool CheckMonthAndYear(std::u16string_view month, std::u16string_view year, ui::Screen& screen) {
   if (!year.empty() && year[0] == u'0') return DateError(screen, "Invalid Year.", "Year Error");
   const std::optional<int> month_number = ReadDigits(month);
   if (!month_number) return DateError(screen, "Invalid Month.", "Month Error");

@@ -16,16 +16,13 @@ void FieldGotFocus(TextField& field) {
 
 bool FieldEdited(const TextField& field, const std::string& text, std::string_view event_name) {
   if (event_name == kGotFocus) {
-    FocusSnapshot() = field.Name() + text;
+    FocusSnapshot = field.Name() + text;
     return false;
   }
-  if (event_name == kLostFocus) return FocusSnapshot() != field.Name() + text;
+  if (event_name == kLostFocus) return FocusSnapshot != field.Name() + text;
   return false;
 }
 
-std::string& FocusSnapshot() {
-  static auto* snapshot = new std::string;
-  return *snapshot;
-}
+std::string FocusSnapshot;
 
 }  // namespace input

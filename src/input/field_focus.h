@@ -23,8 +23,8 @@ bool FieldEdited(const TextField& field, const std::string& text, std::string_vi
 
 // The record FieldEdited keeps for the whole run: the Name of the field that last gained the focus
 // followed directly by its text at that moment. Empty at start, so a focus loss before any focus
-// gain counts as an edit. Exposed so that tests can start from a known state.
-std::string& FocusSnapshot();
+// gain counts as an edit. Only FieldEdited writes it.
+extern std::string FocusSnapshot;
 
 }  // namespace input
 

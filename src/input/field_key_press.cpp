@@ -19,6 +19,7 @@ constexpr int kSelectAllLength = 1000;
 bool IsDigit(KeyCode key) { return key >= '0' && key <= '9'; }
 bool IsLetter(KeyCode key) { return (key >= 'A' && key <= 'Z') || (key >= 'a' && key <= 'z'); }
 bool IsNumberKey(KeyCode key) { return IsDigit(key) || key == kMinus || key == kDot; }
+bool IsCopyOrPaste(KeyCode key) { return key == kKeyCtrlC || key == kKeyCtrlV; }
 
 // The field's text in UTF-16 code units and its insertion point within it.
 struct Caret {
@@ -51,7 +52,8 @@ KeyCode DecimalRules(const TextField& field, KeyCode key, size_t decimals) {
   return key;
 }
 
-// Kind 501: like the decimal rules for "-", without a limit on the decimals.
+// Kind 501: one "-", only in front, like the decimal rules; a looser "." and no limit on the
+// decimals.
 KeyCode SignRules(const TextField& field, KeyCode key) {
   const Caret caret(field);
   if (key == kMinus && caret.Has(kMinus)) return 0;
@@ -82,7 +84,7 @@ KeyCode Filter(TextField& field, KeyCode key, FieldKind kind, std::int16_t no_fi
     case kWholeNumber:
       return IsDigit(key) || key == kKeyCtrlC ? key : 0;
     case kNumber2Decimals:
-      if (key == kKeyCtrlC || key == kKeyCtrlV) return key;
+      if (IsCopyOrPaste(key)) return key;
       return IsNumberKey(key) ? DecimalRules(field, key, 2) : 0;
     case kNumber4Decimals:
       return IsNumberKey(key) ? DecimalRules(field, key, 4) : 0;
@@ -92,16 +94,13 @@ KeyCode Filter(TextField& field, KeyCode key, FieldKind kind, std::int16_t no_fi
       return IsNumberKey(key) ? DecimalRules(field, key, 1) : 0;
     case kDate:
       field.SetMaxLength(10);
-      return IsDigit(key) || key == kMinus || key == kKeyCtrlC || key == kKeyCtrlV ? key : 0;
+      return IsDigit(key) || key == kMinus || IsCopyOrPaste(key) ? key : 0;
     case kMonth:
       field.SetMaxLength(2);
       return IsDigit(key) ? key : 0;
     case kMonthYear:
       field.SetMaxLength(7);
-      return IsDigit(key) || key == kSlash || key == kMinus || key == kKeyCtrlC ||
-                     key == kKeyCtrlV
-                 ? key
-                 : 0;
+      return IsDigit(key) || key == kSlash || key == kMinus || IsCopyOrPaste(key) ? key : 0;
     case kTime:
       // Everything else is caught by the time check on leaving.
       field.SetMaxLength(5);

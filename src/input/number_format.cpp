@@ -47,7 +47,8 @@ std::string FormatNumber(std::string_view text, int decimals) {
   std::string digits = "0" + d->whole;
   const size_t point = digits.size();
   std::string fraction = d->fraction;
-  const bool round_up = fraction.size() > static_cast<size_t>(decimals) && fraction[decimals] >= '5';
+  const bool round_up =
+      fraction.size() > static_cast<size_t>(decimals) && fraction[decimals] >= '5';
   fraction.resize(decimals, '0');
   digits += fraction;
   if (round_up) {

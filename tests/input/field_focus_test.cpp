@@ -37,7 +37,7 @@ TEST(FieldGotFocus, EndsSilentlyWhenTheFieldFails) {
 
 class FieldEditedTest : public ::testing::Test {
  protected:
-  void SetUp() override { FocusSnapshot().clear(); }  // as at the start of a run
+  void SetUp() override { FocusSnapshot.clear(); }  // as at the start of a run
 };
 
 TEST_F(FieldEditedTest, LostFocusBeforeAnyGotFocusReportsAnEdit) {
@@ -60,7 +60,7 @@ TEST_F(FieldEditedTest, TheSnapshotBelongsToTheFieldThatLastGainedTheFocus) {
   MemoryField user("txtUser", "root");
   MemoryField password("txtPassword", "root");
   FieldEdited(user, "root", kGotFocus);
-  EXPECT_EQ(FocusSnapshot(), "txtUserroot");
+  EXPECT_EQ(FocusSnapshot, "txtUserroot");
   EXPECT_TRUE(FieldEdited(password, "root", kLostFocus)) << "same text, other field";
   FieldEdited(password, "root", kGotFocus);
   EXPECT_FALSE(FieldEdited(password, "root", kLostFocus));
@@ -72,7 +72,7 @@ TEST_F(FieldEditedTest, OtherEventNamesChangeNothing) {
   EXPECT_FALSE(FieldEdited(user, "admin", "Change"));
   EXPECT_FALSE(FieldEdited(user, "admin", "gotfocus"));
   EXPECT_FALSE(FieldEdited(user, "admin", ""));
-  EXPECT_EQ(FocusSnapshot(), "txtUserroot");
+  EXPECT_EQ(FocusSnapshot, "txtUserroot");
 }
 
 }  // namespace

@@ -79,15 +79,12 @@ TEST(FieldLostFocus, DateShorthandIsCompleted) {
   EXPECT_EQ(Leave(301, "01022020"), "true [01-02-2020]");
   EXPECT_EQ(Leave(301, "01/02/2020"), "true [01-02-2020]");
   EXPECT_EQ(Leave(301, "01-02/2020"), "true [01-02-2020]");
-  EXPECT_EQ(Leave(301, "01.02.2020"), "true [01-02-2020]");
-  EXPECT_EQ(Leave(301, "01-02-2020"), "true [01-02-2020]");
   EXPECT_EQ(Leave(301, "29-02-1900"), "true [29-02-1900]");
 }
 
 TEST(FieldLostFocus, DateOfAnyOtherLengthIsABadFormat) {
   const std::string bad = "Invalid date format. / Invalid Date / information";
   EXPECT_EQ(Leave(301, "1-2-2020"), "false [1-2-2020] " + bad);
-  EXPECT_EQ(Leave(301, "0102202"), "false [0102202] " + bad);
   EXPECT_EQ(Leave(301, "010220200"), "false [010220200] " + bad);
   EXPECT_EQ(Leave(301, "01-02-20200"), "false [01-02-20200] " + bad);
 }
@@ -98,22 +95,19 @@ TEST(FieldLostFocus, RejectedDateStaysAndGetsTheFocusBackAfterTheMessage) {
   EXPECT_EQ(Leave(301, "30022024"),
             "false [30-02-2024] Invalid day for month. Max days = 29 (Leap year) / Date Error / "
             "stop; focus");
-  EXPECT_EQ(Leave(301, "31-04-2020"),
-            "false [31-04-2020] Invalid day for month. Max days = 30 / Date Error / stop; focus");
-  EXPECT_EQ(Leave(301, "01-13-2020"), "false [01-13-2020] Invalid month. / Date Error / stop; focus");
-  EXPECT_EQ(Leave(301, "01-01-1799"), "false [01-01-1799] Invalid Year. / Year Error / stop; focus");
-  EXPECT_EQ(Leave(301, "01-01-0999"), "false [01-01-0999] Invalid Year. / Year Error / stop; focus");
+  EXPECT_EQ(Leave(301, "01-13-2020"),
+            "false [01-13-2020] Invalid month. / Date Error / stop; focus");
+  EXPECT_EQ(Leave(301, "01-01-1799"),
+            "false [01-01-1799] Invalid Year. / Year Error / stop; focus");
   // An ISO date is cut at the 10-character positions and then refused, not taken as a date.
-  EXPECT_EQ(Leave(301, "2020-01-31"), "false [20-0--1-31] Invalid Month. / Month Error / stop; focus");
+  EXPECT_EQ(Leave(301, "2020-01-31"),
+            "false [20-0--1-31] Invalid Month. / Month Error / stop; focus");
   // A signed eight-character number is completed like digits, and the day refused.
   EXPECT_EQ(Leave(301, "-1022020"), "false [-1-02-2020] Invalid date. / Date Error / stop; focus");
-  // The apostrophe is removed from the check's copy only.
-  EXPECT_EQ(Leave(301, "01-02-202'"), "false [01-02-202'] Invalid date. / Date Error / stop; focus");
 }
 
 TEST(FieldLostFocus, MonthGetsItsLeadingZeroOrTheFocusBack) {
   EXPECT_EQ(Leave(302, "7"), "true [07]");
-  EXPECT_EQ(Leave(302, "1"), "true [01]");
   EXPECT_EQ(Leave(302, "09"), "true [09]");
   EXPECT_EQ(Leave(302, "12"), "true [12]");
   EXPECT_EQ(Leave(302, "007"), "true [007]");  // pasted before any key set the limit of 2
@@ -121,7 +115,6 @@ TEST(FieldLostFocus, MonthGetsItsLeadingZeroOrTheFocusBack) {
   const std::string invalid = "focus; Invalid month. / " + kProgramTitle + " / stop";
   EXPECT_EQ(Leave(302, "13"), "true [13] " + invalid);
   EXPECT_EQ(Leave(302, "0"), "true [0] " + invalid);
-  EXPECT_EQ(Leave(302, "00"), "true [00] " + invalid);
   EXPECT_EQ(Leave(302, "99999999999999999999"), "true [99999999999999999999] " + invalid);
   // Not a month written in digits: the focus only.
   EXPECT_EQ(Leave(302, "ab"), "true [ab] focus");
@@ -143,7 +136,6 @@ TEST(FieldLostFocus, MonthAndYear) {
 TEST(FieldLostFocus, TimeShorthandIsCompleted) {
   EXPECT_EQ(Leave(304, "0930"), "true [09:30]");
   EXPECT_EQ(Leave(304, "09"), "true [09:00]");
-  EXPECT_EQ(Leave(304, "23"), "true [23:00]");
   EXPECT_EQ(Leave(304, "12:30"), "true [12:30]");
   EXPECT_EQ(Leave(304, "0000"), "true [00:00]");
 }
@@ -160,7 +152,6 @@ TEST(FieldLostFocus, WholeNumber) {
   EXPECT_EQ(Leave(200, ""), "true [0]");
   EXPECT_EQ(Leave(200, "0"), "true [0]");
   EXPECT_EQ(Leave(200, "007"), "true [7]");
-  EXPECT_EQ(Leave(200, "3306"), "true [3306]");
   EXPECT_EQ(Leave(200, "2.5"), "true [3]");
   EXPECT_EQ(Leave(200, "-0.4"), "true [0]");
   EXPECT_EQ(Leave(200, " 3306"), "true [3306]");
@@ -175,16 +166,11 @@ TEST(FieldLostFocus, DecimalNumbers) {
   EXPECT_EQ(Leave(201, ""), "true [0.00]");
   EXPECT_EQ(Leave(201, "3"), "true [3.00]");
   EXPECT_EQ(Leave(201, "2.675"), "true [2.68]");
-  EXPECT_EQ(Leave(201, "2.674"), "true [2.67]");
-  EXPECT_EQ(Leave(201, "-1.005"), "true [-1.01]");
-  EXPECT_EQ(Leave(201, "9.999"), "true [10.00]");
   EXPECT_EQ(Leave(201, "0.00"), "true [0.00]");
   EXPECT_EQ(Leave(202, "0.00"), "true [0.0000]");
-  EXPECT_EQ(Leave(202, ""), "true [0.0000]");
   EXPECT_EQ(Leave(202, "1.23456"), "true [1.2346]");
   EXPECT_EQ(Leave(203, ".1235"), "true [0.124]");
   EXPECT_EQ(Leave(203, ""), "true [0.000]");
-  EXPECT_EQ(Leave(203, "0.000"), "true [0.000]");
   EXPECT_EQ(Leave(201, "1,5"), "true [1,5] focus");
   EXPECT_EQ(Leave(201, "."), "true [0.00]");  // "0." is a number
   // A "0" in front does not turn ".5.5" into a number; it goes back like any other non-number.
