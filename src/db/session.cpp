@@ -4,12 +4,11 @@
 
 #include "db/connection_string.h"
 #include "db/error.h"
+#include "db/jet_provider.h"
 #include "db/odbc/odbc_session.h"
 
 namespace db {
 namespace {
-
-JetProviderFactory jet_factory = nullptr;
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
@@ -26,15 +25,16 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-void SetJetProviderFactory(JetProviderFactory factory) { jet_factory = factory; }
+std::vector<CatalogTable> Session::ReadCatalog() {
+  throw Error(3251, "Object or provider is not capable of performing requested operation.");
+}
 
 std::unique_ptr<Session> OpenSession(const std::string& connection_string) {
   const auto attributes = ParseConnectionString(connection_string);
   const std::optional<std::string> provider = FindAttribute(attributes, "Provider");
   if (!provider) return odbc::OpenDriverSession(connection_string);
   if (StartsWithIgnoringCase(*provider, "Microsoft.Jet.OLEDB.4.0")) {
-    if (!jet_factory) RaiseProviderNotFound();
-    return jet_factory(connection_string);
+    return OpenJetSession(connection_string);
   }
   if (StartsWithIgnoringCase(*provider, "MSDASQL")) {
     // The OLE DB provider for ODBC: "Data Source" names a DSN; the other pairs that ODBC knows

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "db/catalog.h"
 #include "db/recordset.h"
 
 namespace db {
@@ -15,6 +16,9 @@ class Session {
   // Runs one statement. Returns the rows of a statement that gives rows, nullptr otherwise.
   // Raises db::Error when the database refuses the statement.
   virtual std::unique_ptr<Cursor> Execute(const std::string& text) = 0;
+  // The tables and indexes of the database, for an ADOX catalogue. Providers without one raise
+  // 3251.
+  virtual std::vector<CatalogTable> ReadCatalog();
 };
 
 // Opens a provider for an ADO connection string. The provider is chosen by the string:
@@ -22,10 +26,6 @@ class Session {
 // is the ODBC data source N, and a string with no provider (a driver connection string) goes to
 // ODBC as it stands. Raises db::Error when the provider cannot be found or refuses to open.
 std::unique_ptr<Session> OpenSession(const std::string& connection_string);
-
-// The Jet provider registers itself here; until it does, Jet strings are refused clearly.
-using JetProviderFactory = std::unique_ptr<Session> (*)(const std::string& connection_string);
-void SetJetProviderFactory(JetProviderFactory factory);
 
 }  // namespace db
 
