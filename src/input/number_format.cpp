@@ -42,14 +42,14 @@ bool IsNumber(std::string_view text) { return Parse(text).has_value(); }
 std::string FormatNumber(std::string_view text, int decimals) {
   std::optional<Decimal> d = Parse(text);
   if (!d) return std::string(text);
+  const size_t places = static_cast<size_t>(std::max(decimals, 0));
 
   // All kept digits in one string, a leading "0" to take a carry: "0" + whole + fraction.
   std::string digits = "0" + d->whole;
   const size_t point = digits.size();
   std::string fraction = d->fraction;
-  const bool round_up =
-      fraction.size() > static_cast<size_t>(decimals) && fraction[decimals] >= '5';
-  fraction.resize(decimals, '0');
+  const bool round_up = fraction.size() > places && fraction[places] >= '5';
+  fraction.resize(places, '0');
   digits += fraction;
   if (round_up) {
     size_t i = digits.size();
@@ -62,7 +62,7 @@ std::string FormatNumber(std::string_view text, int decimals) {
   std::string out;
   if (d->negative && digits.find_first_not_of('0') != std::string::npos) out = "-";
   out += whole;
-  if (decimals > 0) out += "." + digits.substr(point);
+  if (places > 0) out += "." + digits.substr(point);
   return out;
 }
 
