@@ -1,0 +1,76 @@
+#ifndef MDBTOMYSQL_MIGRATE_MIGRATION_ENGINE_H_
+#define MDBTOMYSQL_MIGRATE_MIGRATION_ENGINE_H_
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "ui/screen.h"
+
+namespace migrate {
+
+// Where a migration stands, for a progress display.
+struct Progress {
+  int table_number = 0;  // 1-based among the selected tables
+  int table_count = 0;
+  std::string table_name;  // the source table's name
+  long rows_copied = 0;
+};
+using ProgressCallback = std::function<void(const Progress&)>;
+
+// The migration engine: the main window's operations that move the source database's own tables
+// (names beginning with "TBL" or "W_", any case) to MySQL. It reads through the global source
+// session (db::SourceSession) and writes through the MySQL session it is given; it talks to a
+// person only through `screen`.
+class MigrationEngine {
+ public:
+  MigrationEngine(db::Connection& mysql_session, ui::Screen& screen)
+      : mysql_(mysql_session), screen_(screen) {}
+
+  // Migrates every selected table of the file at `source_path` (the source path field as typed):
+  // drop, create, keys, rows, one table after the other. "OK" when all went through; "FAIL" after
+  // the first failure, which has then been shown as "Invalid table column in VELDA.mdb" with the
+  // table, the statement and the error in the details. Nothing done is undone.
+  std::string CreateAndInsertData_To_MYSQLTable(const std::string& source_path);
+
+  // "DROP table `name`" on the MySQL session; every failure is ignored.
+  void DropTable(const std::string& TableName);
+
+  // Gives MySQL table `tbl` one index per indexed source column and a primary key (the source's,
+  // else the auto-increment column, else a new MYSQL_IDD column). Returns the key column list.
+  std::string ListPK(const std::string& tbl, const std::string& AutoNumberField);
+
+  // Copies every row of the source table into the MySQL table.
+  void CopyTableRows(const std::string& source_table, const std::string& mysql_table,
+                     const std::string& insert_columns);
+
+  void SetProgressCallback(ProgressCallback callback) { progress_ = std::move(callback); }
+  // One INSERT per row instead of batches; the same end state, for comparison.
+  void SetRowAtATime(bool row_at_a_time) { row_at_a_time_ = row_at_a_time; }
+
+  // Selected tables left out of the last run because they are ODBC links: after a relink their
+  // rows live in the very MySQL table a migration would drop first.
+  const std::vector<std::string>& SkippedLinkedTables() const { return skipped_linked_; }
+  // Tables migrated completely by the last run, in order.
+  const std::vector<std::string>& MigratedTables() const { return migrated_; }
+
+ private:
+  db::Connection& mysql_;
+  ui::Screen& screen_;
+  std::string source_path_;
+  ProgressCallback progress_;
+  Progress current_;
+  bool row_at_a_time_ = false;
+  std::vector<std::string> skipped_linked_;
+  std::vector<std::string> migrated_;
+  std::string last_statement_;
+};
+
+// Doubles every single quote and removes outer spaces (the space character only). No length
+// limit.
+std::string FixQuote(const std::string& text);
+
+}  // namespace migrate
+
+#endif  // MDBTOMYSQL_MIGRATE_MIGRATION_ENGINE_H_
