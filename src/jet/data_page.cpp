@@ -35,10 +35,10 @@ RowSlot ReadSlot(const Page& page, int slot, const PageCache& cache) {
   size_t end = kPageSize;
   if (slot > 0) end = LoadU16(p + kSlotTable + 2 * (slot - 1)) & kOffsetMask;
   size_t table_end = kSlotTable + 2 * static_cast<size_t>(count);
-  if (result.offset < table_end || result.offset > end) {
+  if (result.offset < table_end || result.offset > end || end > kPageSize) {
     if (result.deleted) {  // a deleted slot's bytes are never read; give it no length
       result.length = 0;
-      result.offset = static_cast<uint16_t>(end > kPageSize - 1 ? kPageSize - 1 : end);
+      result.offset = static_cast<uint16_t>(table_end);
       return result;
     }
     throw Error(cache.Where(page.number) + "row " + std::to_string(slot) + " offset " +
