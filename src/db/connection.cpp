@@ -17,6 +17,11 @@ void Connection::Open(const std::string& connection_string, const std::string& u
   session_ = OpenSession(text);
 }
 
+void Connection::Attach(std::unique_ptr<Session> session) {
+  if (session_) throw Error(3705, "Operation is not allowed when the object is open.");
+  session_ = std::move(session);
+}
+
 void Connection::Close() {
   if (!session_) throw Error(3704, "Operation is not allowed when the object is closed.");
   session_.reset();

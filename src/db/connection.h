@@ -41,6 +41,10 @@ class Connection {
   // a closed connection and the provider's error when the statement is refused.
   std::unique_ptr<Recordset> Execute(const std::string& text);
 
+  // Opens the connection on a session made elsewhere (a provider of the caller's own, such as a
+  // recording one in tests). Raises 3705 when already open.
+  void Attach(std::unique_ptr<Session> session);
+
   // The provider's session, for the operations beyond ADO's (catalogue, bulk copy); null while
   // closed.
   Session* session() const { return session_.get(); }

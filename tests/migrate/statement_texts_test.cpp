@@ -1,0 +1,136 @@
+// The statements the engine sends, checked through a recording MySQL session.
+#include <gtest/gtest.h>
+
+#include "db/source_session.h"
+#include "migrate/migration_engine.h"
+#include "scripted_sessions.h"
+#include "ui/recording_screen.h"
+
+namespace migrate {
+namespace {
+
+db::FieldInfo Column(std::string name, int type, long size = 0, long attributes = 0) {
+  db::FieldInfo f;
+  f.name = std::move(name);
+  f.type = type;
+  f.defined_size = size;
+  f.attributes = attributes;
+  return f;
+}
+
+class StatementTexts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    log_ = std::make_shared<RecordingSession::Log>();
+    mysql_.Attach(std::make_unique<RecordingSession>(log_));
+    auto source = std::make_unique<ScriptedSource>();
+    source_ = source.get();
+    if (db::SourceSession().State() == db::kAdStateOpen) db::SourceSession().Close();
+    db::SourceSession().Attach(std::move(source));
+  }
+  std::shared_ptr<RecordingSession::Log> log_;
+  db::Connection mysql_;
+  ScriptedSource* source_ = nullptr;
+  ui::RecordingScreen screen_;
+};
+
+TEST_F(StatementTexts, OneInsertPerRowInFieldOrder) {
+  source_->tables["tblStaff"] = {
+      {Column("EmpID", db::ado_type::kInteger, 4, 118), Column("EmpName", db::ado_type::kVarWChar, 50),
+       Column("Joined", db::ado_type::kDate, 8)},
+      {{db::Value::Integer(5), db::Value::Null(), db::Value::Date({2020, 3, 1, 0, 0, 0, 0})}}};
+  MigrationEngine engine(mysql_, screen_);
+  engine.CopyTableRows("tblStaff", "tblstaff", "`EmpID`, `EmpName`, `Joined`");
+  ASSERT_EQ(log_->statements.size(), 1u);
+  EXPECT_EQ(log_->statements[0],
+            "INSERT INTO tblstaff (`EmpID`, `EmpName`, `Joined`) VALUES (5, '', '2020-03-01 "
+            "00:00:00')");
+}
+
+TEST_F(StatementTexts, RowsRenderedByType) {
+  source_->tables["t"] = {
+      {Column("T", db::ado_type::kVarWChar, 50), Column("B", db::ado_type::kBoolean, 2),
+       Column("D", db::ado_type::kDouble, 8), Column("M", db::ado_type::kCurrency, 8),
+       Column("W", db::ado_type::kDate, 8)},
+      {{db::Value::Text("  O'Brien  "), db::Value::Boolean(true), db::Value::Null(),
+        db::Value::Money({12345}), db::Value::Null()},
+       {db::Value::Text("a''b C:\\x\\"), db::Value::Boolean(false), db::Value::Double(-1234.56),
+        db::Value::Null(), db::Value::Date({2023, 5, 17, 14, 29, 59, 999'000'000})}}};
+  MigrationEngine engine(mysql_, screen_);
+  engine.CopyTableRows("t", "t", "`T`, `B`, `D`, `M`, `W`");
+  ASSERT_EQ(log_->statements.size(), 2u);
+  // Currency gets no value although its column is named: the server refuses such a row.
+  EXPECT_EQ(log_->statements[0],
+            "INSERT INTO t (`T`, `B`, `D`, `M`, `W`) VALUES ('O''Brien', True, 0, NULL)");
+  EXPECT_EQ(log_->statements[1],
+            "INSERT INTO t (`T`, `B`, `D`, `M`, `W`) VALUES ('a''''b C:\\x\\', False, -1234.56, "
+            "'2023-05-17 14:30:00')");
+}
+
+TEST_F(StatementTexts, EmptyTableSendsNothingAndDropIsQuiet) {
+  source_->tables["empty"] = {{Column("A", db::ado_type::kInteger, 4)}, {}};
+  log_->refuse = [](const std::string&) -> const db::Error* {
+    static const db::Error e(db::kProviderError, "Unknown table");
+    return &e;
+  };
+  MigrationEngine engine(mysql_, screen_);
+  engine.CopyTableRows("empty", "empty", "`A`");
+  EXPECT_TRUE(log_->statements.empty());
+  engine.DropTable("tblemployee");
+  ASSERT_EQ(log_->statements.size(), 1u);
+  EXPECT_EQ(log_->statements[0], "DROP table `tblemployee`");
+  EXPECT_TRUE(screen_.messages().empty());
+}
+
+TEST_F(StatementTexts, ListPKIndexesEveryKeyColumnAndReversesThePrimaryKey) {
+  source_->catalog = {
+      {"Tbl_Shift",
+       {{"PrimaryKey", true, true, {{"DayNo"}, {"ShiftCode"}}}, {"ShiftCode", false, false, {{"ShiftCode"}}}}},
+      {"tblOther", {{"PrimaryKey", true, true, {{"X"}}}}}};
+  // The second index on ShiftCode has the same name: the server refuses it, and it is skipped.
+  log_->refuse = [n = 0](const std::string& s) mutable -> const db::Error* {
+    static const db::Error dup(db::kProviderError, "Duplicate key name");
+    if (s.find("index_tbl_shift_ShiftCode") != std::string::npos && ++n == 2) return &dup;
+    return nullptr;
+  };
+  MigrationEngine engine(mysql_, screen_);
+  EXPECT_EQ(engine.ListPK("tbl_shift", ""), "`ShiftCode`, `DayNo`");
+  EXPECT_EQ(log_->statements,
+            (std::vector<std::string>{
+                "CREATE INDEX index_tbl_shift_DayNo ON tbl_shift (`DayNo`)",
+                "CREATE INDEX index_tbl_shift_ShiftCode ON tbl_shift (`ShiftCode`)",
+                "CREATE INDEX index_tbl_shift_ShiftCode ON tbl_shift (`ShiftCode`)",
+                "ALTER TABLE tbl_shift ADD CONSTRAINT  PRIMARY KEY (`ShiftCode`, `DayNo`);"}));
+  EXPECT_TRUE(screen_.messages().empty());
+}
+
+TEST_F(StatementTexts, ListPKFallsBackToTheAutoNumberOrASurrogateKey) {
+  source_->catalog = {{"w_log", {}}, {"TBLX", {}}};
+  MigrationEngine engine(mysql_, screen_);
+  EXPECT_EQ(engine.ListPK("w_log", "LogID"), "");
+  EXPECT_EQ(engine.ListPK("tblx", ""), "");
+  EXPECT_EQ(engine.ListPK("nowhere", ""), "");
+  EXPECT_EQ(log_->statements,
+            (std::vector<std::string>{
+                "ALTER TABLE w_log ADD CONSTRAINT w_log PRIMARY KEY (`LogID`);",
+                "ALTER TABLE tblx ADD MYSQL_IDD int NOT NULL AUTO_INCREMENT PRIMARY KEY",
+                "ALTER TABLE nowhere ADD MYSQL_IDD int NOT NULL AUTO_INCREMENT PRIMARY KEY"}));
+}
+
+TEST_F(StatementTexts, ListPKShowsAnyOtherErrorWithItsNumberAndStops) {
+  source_->catalog = {{"tblA", {{"a", false, false, {{"A"}}}, {"b", false, false, {{"B"}}}}}};
+  log_->refuse = [](const std::string&) -> const db::Error* {
+    static const db::Error closed(3709, "The connection cannot be used.");
+    return &closed;
+  };
+  MigrationEngine engine(mysql_, screen_);
+  EXPECT_EQ(engine.ListPK("tbla", ""), "");
+  EXPECT_EQ(log_->statements.size(), 1u);
+  ASSERT_EQ(screen_.messages().size(), 1u);
+  EXPECT_EQ(screen_.messages()[0].text, "3709: The connection cannot be used.");
+  EXPECT_EQ(screen_.messages()[0].title, "Error");
+  EXPECT_EQ(screen_.messages()[0].icon, ui::Icon::kNone);
+}
+
+}  // namespace
+}  // namespace migrate
