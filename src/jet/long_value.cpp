@@ -1,5 +1,7 @@
 #include "jet/long_value.h"
 
+#include <set>
+
 #include "jet/byte_order.h"
 #include "jet/data_page.h"
 #include "jet/error.h"
@@ -65,13 +67,18 @@ void ReadLongValue(PageCache& cache, const uint8_t* definition, size_t length, s
   if (kind != 0) {
     throw Error(cache.file_name() + ": unknown long value kind " + std::to_string(kind));
   }
-  out->reserve(size);
+  // Grow with the data actually found rather than with the length the definition claims.
+  out->reserve(size < (1u << 20) ? size : (1u << 20));
   RowPointer next = first;
-  // Every piece adds at least one byte, so the loop ends after `size` pieces at most.
+  std::set<uint32_t> visited;  // a chain that comes back to a row is a loop
   while (out->size() < size) {
     if (next.IsNull()) {
       throw Error(cache.file_name() + ": long value chain ends after " +
                   std::to_string(out->size()) + " of " + std::to_string(size) + " bytes");
+    }
+    if (!visited.insert(next.page << 8 | next.row).second) {
+      throw Error(cache.Where(next.page) + "long value chain comes back to row " +
+                  std::to_string(next.row) + " (a loop)");
     }
     const uint8_t* row = LongValueRow(cache, next, &page, &row_length);
     if (row_length <= 4) {

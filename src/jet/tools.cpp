@@ -42,14 +42,23 @@ void AppendCurrency(int64_t ten_thousandths, std::string* out) {
 
 std::string ColumnDescription(const Column& c) {
   std::string text = TypeName(c.type);
-  if (c.type == kTypeText) text += "(" + std::to_string(c.max_characters()) + ")";
-  if (c.type == kTypeBinary) text += "(" + std::to_string(c.length) + ")";
+  auto size = [&text](int n) {
+    text.append("(");
+    text.append(std::to_string(n));
+    text.append(")");
+  };
+  if (c.type == kTypeText) size(c.max_characters());
+  if (c.type == kTypeBinary) size(c.length);
   if (c.type == kTypeDecimal) {
-    text += "(" + std::to_string(c.precision) + "," + std::to_string(c.scale) + ")";
+    text.append("(");
+    text.append(std::to_string(c.precision));
+    text.append(",");
+    text.append(std::to_string(c.scale));
+    text.append(")");
   }
-  if (c.fixed() && (c.type == kTypeText || c.type == kTypeBinary)) text += " fixed";
-  if (c.autonumber() || c.autonumber_guid()) text += " autonumber";
-  if (c.hyperlink()) text += " hyperlink";
+  if (c.fixed() && (c.type == kTypeText || c.type == kTypeBinary)) text.append(" fixed");
+  if (c.autonumber() || c.autonumber_guid()) text.append(" autonumber");
+  if (c.hyperlink()) text.append(" hyperlink");
   return text;
 }
 
@@ -74,13 +83,16 @@ void WriteTable(Database& db, const CatalogueEntry& t, std::string* out) {
   }
   const TableDef& def = db.GetTableDef(t.name);
   if (t.kind == TableKind::kLocal || t.kind == TableKind::kSystem) {
-    out->append("\trows=" + std::to_string(def.row_count));
+    out->append("\trows=");
+    out->append(std::to_string(def.row_count));
   }
   out->append("\n");
   for (const Column& c : def.columns) {
     out->append("\tcolumn\t");
     AppendEscaped(c.name, out);
-    out->append("\t" + ColumnDescription(c) + "\n");
+    out->append("\t");
+    out->append(ColumnDescription(c));
+    out->append("\n");
   }
   for (const Index& x : def.indexes) {
     out->append("\tindex\t");
