@@ -45,8 +45,11 @@ std::string QualifiedName(const xmlNs* ns, const xmlChar* local_name) {
   return Text(ns->prefix) + ":" + Text(local_name);
 }
 
-// One code point of `text` from `pos` on (advancing `pos`), or the byte itself when `text` is not
-// well-formed UTF-8 there.
+// Stands for a byte that is not part of well-formed UTF-8: beyond every code point, so that it
+// equals only the same byte and has no case.
+constexpr char32_t kStrayByte = 0x110000;
+
+// One code point of `text` from `pos` on (advancing `pos`).
 char32_t NextCodePoint(std::string_view text, size_t& pos) {
   const auto lead = static_cast<unsigned char>(text[pos]);
   int length = lead < 0x80           ? 1
@@ -56,14 +59,14 @@ char32_t NextCodePoint(std::string_view text, size_t& pos) {
                                      : 0;
   if (length == 0 || pos + length > text.size()) {
     ++pos;
-    return lead;
+    return kStrayByte + lead;
   }
   char32_t c = length == 1 ? lead : lead & (0x7F >> length);
   for (int i = 1; i < length; ++i) {
     const auto next = static_cast<unsigned char>(text[pos + i]);
     if ((next & 0xC0) != 0x80) {
       ++pos;
-      return lead;
+      return kStrayByte + lead;
     }
     c = (c << 6) | (next & 0x3F);
   }
@@ -74,6 +77,7 @@ char32_t NextCodePoint(std::string_view text, size_t& pos) {
 // Lower case in the C.UTF-8 locale (the whole of Unicode's simple mappings), independent of the
 // process's own locale; ASCII only where that locale is missing.
 char32_t Lower(char32_t c) {
+  if (c >= kStrayByte) return c;
   static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
   if (utf8 != static_cast<locale_t>(0)) return static_cast<char32_t>(towlower_l(c, utf8));
   return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
@@ -241,9 +245,11 @@ bool cManifestEntryEx::AddAttributeValueList(const AttributeIndex& index, int32_
   if (element_ == nullptr) return false;
   const std::optional<int32_t> position = ResolveAttributeIndex(index);
   if (!position) throw db::Error(kInvalidArgument, "Invalid Key or Index");
-  const auto needed =
-      std::max(static_cast<size_t>(NumberAttributes()), static_cast<size_t>(*position) + 1);
-  if (attribute_records_.size() < needed) attribute_records_.resize(needed);
+  if (attribute_records_.empty()) {
+    attribute_records_.resize(static_cast<size_t>(NumberAttributes()));
+  } else if (static_cast<size_t>(*position) >= attribute_records_.size()) {
+    attribute_records_.resize(static_cast<size_t>(*position) + 1);
+  }
   AttributeRecord& record = attribute_records_[static_cast<size_t>(*position)];
   if (!StoreValueList(record.list, position, values)) return false;
   record.flags = attr_props;
