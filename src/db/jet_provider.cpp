@@ -1,11 +1,256 @@
 #include "db/jet_provider.h"
 
+#include <cctype>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "db/connection_string.h"
 #include "db/error.h"
+#include "db/jet_field.h"
+#include "jet/database.h"
 
 namespace db {
+namespace {
 
-std::unique_ptr<Session> OpenJetSession(const std::string&) {
-  throw Error(3706, "Provider cannot be found. It may not be properly installed.");
+// A link may point at a file whose table is itself a link; Access follows such chains, but a
+// chain this long can only be a loop.
+constexpr int kMaxLinkHops = 8;
+
+const char kPasswordKey[] = "Jet OLEDB:Database Password";
+
+[[noreturn]] void Refuse(const std::string& description) {
+  throw Error(kProviderError, description);
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Reads `word` (case-insensitive) at `*pos`; on success moves past it.
+bool TakeWord(std::string_view text, size_t* pos, std::string_view word) {
+  if (text.size() - *pos < word.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(text[*pos + i])) != word[i]) return false;
+  }
+  *pos += word.size();
+  return true;
+}
+
+void SkipBlanks(std::string_view text, size_t* pos) {
+  while (*pos < text.size() && IsBlank(text[*pos])) ++*pos;
+}
+
+// A character Jet SQL accepts in a name written without brackets: letters (any script), digits,
+// the underscore.
+bool IsBareNameChar(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return std::isalnum(u) || c == '_' || u >= 0x80;
+}
+
+// The table of "SELECT * FROM name" or "SELECT * FROM [name]", or nullopt when `text` is not a
+// SELECT at all. Raises kProviderError for a SELECT outside that form.
+std::optional<std::string> ParseSelectAll(std::string_view text) {
+  size_t pos = 0;
+  SkipBlanks(text, &pos);
+  if (!TakeWord(text, &pos, "SELECT")) return std::nullopt;
+  if (pos < text.size() && IsBareNameChar(text[pos])) return std::nullopt;  // SELECTED ...
+  const std::string statement(text);
+  SkipBlanks(text, &pos);
+  if (pos >= text.size() || text[pos] != '*') {
+    Refuse("The Jet provider reads whole tables only (SELECT * FROM table): " + statement);
+  }
+  ++pos;
+  SkipBlanks(text, &pos);
+  if (!TakeWord(text, &pos, "FROM") || (pos < text.size() && IsBareNameChar(text[pos]))) {
+    Refuse("Syntax error: FROM expected after SELECT * in: " + statement);
+  }
+  SkipBlanks(text, &pos);
+  std::string name;
+  if (pos < text.size() && text[pos] == '[') {
+    const size_t close = text.find(']', pos + 1);
+    if (close == std::string_view::npos) {
+      Refuse("Syntax error in FROM clause: the bracket after FROM is not closed in: " + statement);
+    }
+    name = std::string(text.substr(pos + 1, close - pos - 1));
+    pos = close + 1;
+    if (name.empty()) Refuse("Syntax error in FROM clause: empty table name in: " + statement);
+  } else {
+    const size_t start = pos;
+    while (pos < text.size() && IsBareNameChar(text[pos])) ++pos;
+    name = std::string(text.substr(start, pos - start));
+    if (name.empty()) Refuse("Syntax error in FROM clause: table name expected in: " + statement);
+    size_t rest = pos;
+    SkipBlanks(text, &rest);
+    if (rest < text.size() && text[rest] != ';') {
+      // "tbl x" or "tbl-x": a name Jet reads only between brackets.
+      size_t end = text.find(';', pos);
+      std::string written(text.substr(start, end == std::string_view::npos ? end : end - start));
+      while (!written.empty() && IsBlank(written.back())) written.pop_back();
+      Refuse("Syntax error in FROM clause: the table name '" + written +
+             "' must be written in brackets, as [" + written + "].");
+    }
+  }
+  SkipBlanks(text, &pos);
+  if (pos < text.size() && text[pos] == ';') ++pos;
+  SkipBlanks(text, &pos);
+  if (pos != text.size()) {
+    Refuse("The Jet provider reads whole tables only; unexpected text after table '" + name +
+           "' in: " + statement);
+  }
+  return name;
+}
+
+[[noreturn]] void RaiseNoSuchTable(const std::string& name) {
+  Refuse("The Microsoft Jet database engine cannot find the input table or query '" + name +
+         "'. Make sure it exists and that its name is spelled correctly.");
+}
+
+// The rows of one table, read as they are needed. Holds its database, so the session may go
+// first.
+class JetCursor : public Cursor {
+ public:
+  JetCursor(std::shared_ptr<jet::Database> database, jet::TableCursor rows)
+      : database_(std::move(database)), rows_(std::move(rows)) {
+    for (const jet::Column& c : rows_->def().columns)
+      columns_.push_back(DescribeJetColumn(c, /*required=*/false));
+  }
+
+  const std::vector<FieldInfo>& Columns() const override { return columns_; }
+
+  bool Next(std::vector<Value>& row) override {
+    try {
+      if (!rows_->Next()) return false;
+      const std::vector<jet::Column>& columns = rows_->def().columns;
+      const std::vector<jet::Value>& values = rows_->values();
+      row.clear();
+      row.reserve(columns.size());
+      for (size_t i = 0; i < columns.size(); ++i)
+        row.push_back(ConvertJetValue(values[i], columns[i]));
+      return true;
+    } catch (const jet::Error& e) {
+      Refuse(e.what());
+    }
+  }
+
+ private:
+  std::shared_ptr<jet::Database> database_;  // declared first: outlives the cursor below
+  std::optional<jet::TableCursor> rows_;
+  std::vector<FieldInfo> columns_;
+};
+
+std::shared_ptr<jet::Database> OpenDatabaseFile(const std::string& path,
+                                                const std::string& password) {
+  try {
+    return std::make_shared<jet::Database>(jet::Database::Open(path, password));
+  } catch (const jet::Error& e) {
+    Refuse(e.what());
+  }
+}
+
+// The path of an Access link's file: as stored when absolute, otherwise beside the linking file.
+std::string LinkedFilePath(const std::string& linking_file, const std::string& stored) {
+  const std::filesystem::path path(stored);
+  if (path.is_absolute()) return stored;
+  return (std::filesystem::path(linking_file).parent_path() / path).string();
+}
+
+class JetSession : public Session {
+ public:
+  JetSession(std::shared_ptr<jet::Database> database, std::string path, std::string password)
+      : database_(std::move(database)), path_(std::move(path)), password_(std::move(password)) {}
+
+  std::unique_ptr<Cursor> Execute(const std::string& text) override {
+    const std::optional<std::string> table = ParseSelectAll(text);
+    if (!table) {
+      Refuse("The Jet provider does not run this statement: " + text);
+    }
+    return Select(database_, path_, *table, 0);
+  }
+
+  std::vector<CatalogTable> ReadCatalog() override {
+    try {
+      std::vector<CatalogTable> tables;
+      for (const jet::CatalogueEntry& entry : database_->Tables()) {
+        CatalogTable table;
+        table.name = entry.name;
+        // A link to another Access file has no definition here; ADOX shows it without indexes.
+        if (entry.kind != jet::TableKind::kLinkedAccess) {
+          for (const jet::Index& index : database_->GetTableDef(entry.name).indexes) {
+            CatalogIndex out;
+            out.name = index.name;
+            out.primary_key = index.primary_key;
+            out.unique = index.unique;
+            for (const jet::IndexColumn& column : index.columns)
+              out.columns.push_back(CatalogColumn{column.name});
+            table.indexes.push_back(std::move(out));
+          }
+        }
+        tables.push_back(std::move(table));
+      }
+      return tables;
+    } catch (const jet::Error& e) {
+      Refuse(e.what());
+    }
+  }
+
+ private:
+  // `path` is the file `database` was opened from.
+  std::unique_ptr<Cursor> Select(const std::shared_ptr<jet::Database>& database,
+                                 const std::string& path, const std::string& name, int hops) {
+    const jet::CatalogueEntry* entry = database->FindTable(name);
+    if (entry == nullptr) RaiseNoSuchTable(name);
+    switch (entry->kind) {
+      case jet::TableKind::kLinkedOdbc:
+        Refuse("Table '" + entry->name +
+               "' is linked through ODBC; the Jet provider cannot read its rows.");
+      case jet::TableKind::kLinkedAccess: {
+        if (hops >= kMaxLinkHops) {
+          Refuse("Table '" + entry->name + "' is linked in a loop of Access files.");
+        }
+        const std::string linked_path = LinkedFilePath(path, entry->database);
+        std::shared_ptr<jet::Database> linked;
+        try {
+          linked = OpenDatabaseFile(linked_path, password_);
+        } catch (const std::exception& e) {
+          Refuse("Table '" + entry->name + "' is linked to " + entry->database +
+                 ", which cannot be opened: " + e.what());
+        }
+        return Select(linked, linked_path, entry->foreign_name, hops + 1);
+      }
+      case jet::TableKind::kLocal:
+      case jet::TableKind::kSystem:
+        break;
+    }
+    try {
+      return std::make_unique<JetCursor>(database, database->OpenTable(entry->name));
+    } catch (const jet::Error& e) {
+      Refuse(e.what());
+    }
+  }
+
+  std::shared_ptr<jet::Database> database_;
+  std::string path_;
+  std::string password_;
+};
+
+}  // namespace
+
+std::unique_ptr<Session> OpenJetSession(const std::string& connection_string) {
+  const std::vector<ConnectionAttribute> attributes = ParseConnectionString(connection_string);
+  const std::optional<std::string> path = FindAttribute(attributes, "Data Source");
+  if (!path || path->empty()) {
+    Refuse("The Jet provider needs a database file (Data Source=...).");
+  }
+  // An unquoted value loses its outer blanks, among them the one the system writes after
+  // "Password="; a password with blanks of its own must be quoted.
+  const std::string password = FindAttribute(attributes, kPasswordKey).value_or("");
+  try {
+    return std::make_unique<JetSession>(OpenDatabaseFile(*path, password), *path, password);
+  } catch (const Error&) {
+    throw;
+  } catch (const std::exception& e) {
+    // Anything else the engine meets on a damaged file (allocation, filesystem) is a refusal too.
+    Refuse("Cannot open " + *path + ": " + e.what());
+  }
 }
 
 }  // namespace db
