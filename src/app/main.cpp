@@ -3,12 +3,10 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/main_window_entry.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) {
-    std::cerr << "mdbtomysql: the window is not part of this build yet; see --help\n";
-    return 2;
-  }
+  if (args.empty()) return app::RunMainWindow(argc, argv);
   return RunCommandLine(args, std::cout, std::cerr);
 }

@@ -1,0 +1,258 @@
+#include "app/frm_convert_to_mysql.h"
+
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "app/path_helpers.h"
+#include "db/error.h"
+#include "db/source_session.h"
+#include "input/field_focus.h"
+#include "input/field_kind.h"
+#include "input/field_lost_focus.h"
+#include "input/utf16.h"
+
+namespace app {
+namespace {
+
+using ui::Icon;
+using ui::Pointer;
+
+constexpr const char* kRequired = "Required";
+constexpr const char* kConnectionFail = "Connection Fail";
+constexpr const char* kTestResult = "Test Result";
+constexpr const char* kError = "Error";
+
+// The driver manager's answers when the MySQL driver is not installed: the name is not
+// registered at all, or it is registered but its library is gone ("Can't open lib 'x' : file not
+// found", SQLSTATE 01000, from unixODBC).
+bool DriverMissing(const std::string& description) {
+  if (description.find("Data source name not found and no default driver specified") !=
+      std::string::npos) {
+    return true;
+  }
+  const size_t open_lib = description.find("Can't open lib '");
+  return open_lib != std::string::npos &&
+         description.find("' : file not found", open_lib) != std::string::npos;
+}
+
+// The text of an exception that reached a trap.
+std::string Description(const std::exception& e) {
+  if (const auto* error = dynamic_cast<const db::Error*>(&e)) return error->description();
+  return e.what();
+}
+
+}  // namespace
+
+frmConvert_To_MySQL::frmConvert_To_MySQL(const MainWindowFields& fields, ui::Screen& screen,
+                                         MainWindowView& view)
+    : txtSource_Path_MDB(fields.txtSource_Path_MDB),
+      txtTCP_IP_Server(fields.txtTCP_IP_Server),
+      txtPort(fields.txtPort),
+      txtDatabase(fields.txtDatabase),
+      txtUser(fields.txtUser),
+      txtPassword(fields.txtPassword),
+      screen_(screen),
+      view_(view) {}
+
+void frmConvert_To_MySQL::Say(const std::string& text, const std::string& title,
+                              const std::string& details) {
+  screen_.SetPointer(Pointer::kArrow);
+  screen_.MessageBox(text, title, Icon::kInformation, details);
+}
+
+void frmConvert_To_MySQL::EnableWorkButtons(bool enabled) {
+  view_.SetEnabled(MainWindowView::Button::kConfirm, enabled);
+  view_.SetEnabled(MainWindowView::Button::kCreateMySqlConnection, enabled);
+}
+
+db::MySqlSettings frmConvert_To_MySQL::Settings() const {
+  // MySqlConnectionString trims each setting itself.
+  return {txtTCP_IP_Server.Text(), txtPort.Text(), txtDatabase.Text(), txtUser.Text(),
+          txtPassword.Text()};
+}
+
+void frmConvert_To_MySQL::Confirm_Click() {
+  last_result_.clear();
+  try {
+    screen_.SetPointer(Pointer::kHourglass);
+    const std::string path = txtSource_Path_MDB.Text();
+    if (db::Trim(path).empty()) {
+      Say("Source Path (.mdb) is required.", kRequired);
+      txtSource_Path_MDB.SetFocus();
+      return;
+    }
+    // The path as typed, outer spaces included: they are part of the name.
+    if (!FileExists(path)) {
+      Say("The source path (.mdb) does not exist.", "File Not Exist");
+      txtSource_Path_MDB.SetFocus();
+      return;
+    }
+    db::OpenSourceSession(path, db::kSourcePassword);
+    if (db::SourceSession().State() == db::kAdStateClosed) {
+      Say("Unable to connect to the source database (.mdb). Please make sure that the selected "
+          "file is the correct database.",
+          kConnectionFail);
+      txtSource_Path_MDB.SetFocus();
+      return;
+    }
+    // Opened once per run and then reused whatever the fields say later.
+    if (mysql_session_.State() == db::kAdStateClosed) {
+      mysql_session_.Open(db::MySqlConnectionString(Settings()), "", "",
+                          db::kAdConnectUnspecified);
+    }
+    if (mysql_session_.State() == db::kAdStateClosed) {
+      Say("Unable to connect to the MySQL database (" + txtDatabase.Text() +
+              "). Please make sure that the MYSQL connection is set up correctly.",
+          kConnectionFail);
+      return;
+    }
+
+    migrate_password_success_ = "NO";
+    screen_.SetPointer(Pointer::kArrow);
+    view_.ShowPasswordPrompt(migrate_password_success_);
+    if (migrate_password_success_ != "YES") return;
+
+    screen_.SetPointer(Pointer::kHourglass);
+    engine_ = std::make_unique<migrate::MigrationEngine>(mysql_session_, screen_);
+    if (progress_) engine_->SetProgressCallback(progress_);
+    last_result_ = engine_->CreateAndInsertData_To_MYSQLTable(path);
+    if (last_result_ == "OK") {
+      std::string details;
+      const std::vector<std::string>& skipped = engine_->SkippedLinkedTables();
+      if (!skipped.empty()) {
+        details = "Left out because they are linked to MySQL tables already:";
+        for (const std::string& table : skipped) details += "\n" + table;
+      }
+      Say("Your database has been successfully migrated to MySQL", "Successfully Migrated",
+          details);
+    }
+    screen_.SetPointer(Pointer::kArrow);
+  } catch (const std::exception& e) {
+    Say(Description(e), kError);
+  } catch (...) {
+    Say("An unknown error stopped the migration.", kError);
+  }
+}
+
+void frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click() {
+  Say("Refreshing the linked tables is not available in this version of the program yet.",
+      kError);
+}
+
+void frmConvert_To_MySQL::cmdTest_Click() {
+  screen_.SetPointer(Pointer::kHourglass);
+  TestConnection("YES");
+  screen_.SetPointer(Pointer::kArrow);
+}
+
+std::string frmConvert_To_MySQL::TestConnection(const std::string& PromptMessage) {
+  const bool prompt = PromptMessage == "YES";
+  try {
+    EnableWorkButtons(false);
+    if (prompt) {
+      const std::pair<input::TextField*, const char*> required[] = {
+          {&txtTCP_IP_Server, "TCP/IP Server is required."},
+          {&txtPort, "Port is required."},
+          {&txtDatabase, "Database is required."},
+          {&txtUser, "User is required."},
+      };
+      for (const auto& [field, message] : required) {
+        if (db::Trim(field->Text()).empty()) {
+          Say(message, kRequired);
+          field->SetFocus();
+          return {};
+        }
+      }
+    }
+    // A connection of its own, closed again when it goes: the window's session is not touched.
+    db::Connection test;
+    test.SetCursorLocation(db::kAdUseClient);
+    test.Open(db::MySqlConnectionString(Settings()), "", "", db::kAdConnectUnspecified);
+    if (prompt) {
+      Say("Connection successful", kTestResult);
+      EnableWorkButtons(true);
+    }
+    return "SUCCESS";
+  } catch (const std::exception& e) {
+    EnableWorkButtons(false);
+    if (prompt) {
+      const std::string description = Description(e);
+      Say(DriverMissing(description) ? "Please intall MySQL_Connector_ODBC" : description,
+          kTestResult);
+    }
+    return "FAIL";
+  }
+}
+
+void frmConvert_To_MySQL::cmdReset_Click() {
+  txtTCP_IP_Server.SetText("localhost");
+  txtDatabase.SetText("ORV_MYSQL");
+  txtUser.SetText("root");
+  txtPassword.SetText("");
+  txtPort.SetText("3306");
+  EnableWorkButtons(false);
+  Say("Reset successfully.", "Reset");
+}
+
+void frmConvert_To_MySQL::cmdExit_Click() { view_.EndProgram(); }
+
+void frmConvert_To_MySQL::cmdSourcePath_Click() {
+  try {
+    if (!common_dialog_) {
+      filedialog::FileChooser* chooser = view_.OpenFileChooser();
+      if (chooser == nullptr) return;
+      common_dialog_ = std::make_unique<filedialog::UnicodeFileDialog>(*chooser);
+    }
+    common_dialog_->SetFilter(u"MDB Files (*.mdb)|*.mdb");
+    common_dialog_->SetFilterIndex(1);
+    common_dialog_->ShowOpen();
+    // After a cancel the dialog still holds the file chosen last time, or nothing.
+    txtSource_Path_MDB.SetText(input::ToUtf8(common_dialog_->FileName()));
+  } catch (...) {
+    // A dialog that fails leaves the field as it was, without a word.
+  }
+}
+
+void frmConvert_To_MySQL::GotFocus(input::TextField& field) {
+  input::FieldGotFocus(field);
+  input::FieldEdited(field, field.Text(), input::kGotFocus);
+}
+
+void frmConvert_To_MySQL::KeyPress(input::TextField& field, input::KeyCode& key,
+                                   input::FieldKind kind) {
+  input::FieldKeyPress(field, key, kind, 0);
+}
+
+void frmConvert_To_MySQL::LostFocus(input::TextField& field, input::FieldKind kind) {
+  input::FieldLostFocus(field, kind, screen_);
+  if (input::FieldEdited(field, field.Text(), input::kLostFocus)) EnableWorkButtons(false);
+}
+
+void frmConvert_To_MySQL::txtTCP_IP_Server_GotFocus() { GotFocus(txtTCP_IP_Server); }
+void frmConvert_To_MySQL::txtTCP_IP_Server_KeyPress(input::KeyCode& KeyAscii) {
+  KeyPress(txtTCP_IP_Server, KeyAscii, input::kFreeText);
+}
+void frmConvert_To_MySQL::txtTCP_IP_Server_LostFocus() {
+  LostFocus(txtTCP_IP_Server, input::kFreeText);
+}
+
+void frmConvert_To_MySQL::txtPort_GotFocus() { GotFocus(txtPort); }
+void frmConvert_To_MySQL::txtPort_KeyPress(input::KeyCode& KeyAscii) {
+  KeyPress(txtPort, KeyAscii, input::kWholeNumber);
+}
+void frmConvert_To_MySQL::txtPort_LostFocus() { LostFocus(txtPort, input::kWholeNumber); }
+
+void frmConvert_To_MySQL::txtUser_GotFocus() { GotFocus(txtUser); }
+void frmConvert_To_MySQL::txtUser_KeyPress(input::KeyCode& KeyAscii) {
+  KeyPress(txtUser, KeyAscii, input::kFreeText);
+}
+void frmConvert_To_MySQL::txtUser_LostFocus() { LostFocus(txtUser, input::kFreeText); }
+
+void frmConvert_To_MySQL::txtPassword_GotFocus() { GotFocus(txtPassword); }
+void frmConvert_To_MySQL::txtPassword_KeyPress(input::KeyCode& KeyAscii) {
+  KeyPress(txtPassword, KeyAscii, input::kFreeText);
+}
+void frmConvert_To_MySQL::txtPassword_LostFocus() { LostFocus(txtPassword, input::kFreeText); }
+
+}  // namespace app

@@ -1,0 +1,116 @@
+#ifndef MDBTOMYSQL_APP_FRM_CONVERT_TO_MYSQL_H_
+#define MDBTOMYSQL_APP_FRM_CONVERT_TO_MYSQL_H_
+
+#include <memory>
+#include <string>
+
+#include "app/main_window_view.h"
+#include "db/connection.h"
+#include "db/connection_strings.h"
+#include "filedialog/unicode_file_dialog.h"
+#include "input/field_key_press.h"
+#include "input/text_field.h"
+#include "migrate/migration_engine.h"
+#include "ui/screen.h"
+
+namespace app {
+
+// The main window's six text fields, as the commands see them.
+struct MainWindowFields {
+  input::TextField& txtSource_Path_MDB;
+  input::TextField& txtTCP_IP_Server;
+  input::TextField& txtPort;
+  input::TextField& txtDatabase;
+  input::TextField& txtUser;
+  input::TextField& txtPassword;
+};
+
+// The main window's logic: its commands, its field handlers and the state it owns (the MySQL
+// session and MigratePasswordSuccess). It knows no window toolkit, so that the Qt window, the
+// command line and the tests all run the same code; a person is reached only through `screen`
+// and `view`.
+//
+// Every command has its own error trap: an error that reaches it is shown under "Error" and the
+// command ends; nothing escapes to the caller.
+class frmConvert_To_MySQL {
+ public:
+  // The fields, the screen and the view must outlive the object.
+  frmConvert_To_MySQL(const MainWindowFields& fields, ui::Screen& screen, MainWindowView& view);
+  frmConvert_To_MySQL(const frmConvert_To_MySQL&) = delete;
+  frmConvert_To_MySQL& operator=(const frmConvert_To_MySQL&) = delete;
+
+  // Empty until the first migration command; "NO" while the prompt is up; "YES" once the prompt
+  // accepted a password.
+  const std::string& MigratePasswordSuccess() const { return migrate_password_success_; }
+  void SetMigratePasswordSuccess(const std::string& value) { migrate_password_success_ = value; }
+
+  // Migrates the source database to MySQL: checks the path, opens the source session and (once
+  // per run) the MySQL session, asks for the migration password, runs the migration engine.
+  void Confirm_Click();
+  // Says that the refresh-link command is not part of this build yet.
+  void cmdCreate_MySQL_Connection_Click();
+  // Tests the connection settings; the only way to enable the two work buttons.
+  void cmdTest_Click();
+  // Opens a throw-away connection with the fields' settings. "YES" checks the required fields,
+  // reports and enables the work buttons on success; anything else opens silently. Returns
+  // "SUCCESS", "FAIL", or empty when a required field was empty.
+  std::string TestConnection(const std::string& PromptMessage);
+  void cmdReset_Click();
+  void cmdExit_Click();
+  void cmdSourcePath_Click();
+
+  void txtTCP_IP_Server_GotFocus();
+  void txtTCP_IP_Server_KeyPress(input::KeyCode& KeyAscii);
+  void txtTCP_IP_Server_LostFocus();
+  void txtPort_GotFocus();
+  void txtPort_KeyPress(input::KeyCode& KeyAscii);
+  void txtPort_LostFocus();
+  void txtUser_GotFocus();
+  void txtUser_KeyPress(input::KeyCode& KeyAscii);
+  void txtUser_LostFocus();
+  void txtPassword_GotFocus();
+  void txtPassword_KeyPress(input::KeyCode& KeyAscii);
+  void txtPassword_LostFocus();
+
+  // The window's own MySQL session: closed until a work command opens it, then open, with the
+  // settings of that moment, until the object goes.
+  db::Connection& MySqlSession() { return mysql_session_; }
+
+  // What the last migration command got from the engine: "OK", "FAIL", or empty when it stopped
+  // before the engine ran.
+  const std::string& LastMigrationResult() const { return last_result_; }
+  // The engine of the last migration that ran (its migrated and skipped tables); null before.
+  const migrate::MigrationEngine* LastMigration() const { return engine_.get(); }
+  // Passed to the engine of every later migration.
+  void SetProgressCallback(migrate::ProgressCallback callback) { progress_ = std::move(callback); }
+
+  input::TextField& txtSource_Path_MDB;
+  input::TextField& txtTCP_IP_Server;
+  input::TextField& txtPort;
+  input::TextField& txtDatabase;
+  input::TextField& txtUser;
+  input::TextField& txtPassword;
+
+ private:
+  void Say(const std::string& text, const std::string& title, const std::string& details = {});
+  void EnableWorkButtons(bool enabled);
+  db::MySqlSettings Settings() const;
+  void GotFocus(input::TextField& field);
+  void KeyPress(input::TextField& field, input::KeyCode& key, input::FieldKind kind);
+  void LostFocus(input::TextField& field, input::FieldKind kind);
+
+  ui::Screen& screen_;
+  MainWindowView& view_;
+  db::Connection mysql_session_;
+  std::string migrate_password_success_;
+  std::string last_result_;
+  std::unique_ptr<migrate::MigrationEngine> engine_;
+  migrate::ProgressCallback progress_;
+  // The window's CommonDialog: made on first use and kept, so that it remembers the file chosen
+  // last.
+  std::unique_ptr<filedialog::UnicodeFileDialog> common_dialog_;
+};
+
+}  // namespace app
+
+#endif  // MDBTOMYSQL_APP_FRM_CONVERT_TO_MYSQL_H_
