@@ -60,8 +60,8 @@ const TableDef& Database::GetTableDef(std::string_view name) {
 TableCursor Database::OpenTable(std::string_view name) {
   const CatalogueEntry& entry = Require(name);
   if (entry.kind == TableKind::kLinkedOdbc || entry.kind == TableKind::kLinkedAccess) {
-    throw Error(file_name() + ": table " + entry.name + " is " + KindName(entry.kind) +
-                "; its rows are not in this file");
+    throw Error(file_name() + ": table " + entry.name + " is a " + KindName(entry.kind) +
+                " table; its rows are not in this file");
   }
   return TableCursor(*cache_, Definition(entry));
 }
