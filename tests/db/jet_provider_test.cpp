@@ -1,0 +1,362 @@
+#include "db/jet_provider.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "db/catalog.h"
+#include "db/connection.h"
+#include "db/error.h"
+#include "db/jet_field.h"
+#include "db/source_session.h"
+#include "jet/byte_order.h"
+#include "jet/database.h"
+#include "jet/tools.h"
+#include "support/test_env.h"
+
+namespace db {
+namespace {
+
+std::unique_ptr<Session> OpenFixture(const std::string& path,
+                                     const std::string& password = kSourcePassword) {
+  return OpenJetSession(SourceConnectionString(path, password));
+}
+
+// A provider value written as the engine's export writes it, going back through the engine's
+// own value type so that both sides use one formatting.
+std::string ExportText(const Value& v, const FieldInfo& info) {
+  jet::Value raw;
+  switch (v.kind()) {
+    case Value::Kind::kNull: break;
+    case Value::Kind::kBoolean: raw = v.AsBoolean(); break;
+    case Value::Kind::kInteger: raw = v.AsInteger(); break;
+    case Value::Kind::kDouble:
+      if (info.type == ado_type::kSingle) {
+        raw = static_cast<float>(v.AsDouble());
+      } else {
+        raw = v.AsDouble();
+      }
+      break;
+    case Value::Kind::kCurrency: raw = jet::Currency{v.AsCurrency().ten_thousandths}; break;
+    case Value::Kind::kDecimal: raw = jet::Decimal{v.AsDecimal().text}; break;
+    case Value::Kind::kDate: {
+      const DateTime& t = v.AsDate();
+      EXPECT_EQ(t.nanosecond % 1000000, 0) << "dates carry whole milliseconds";
+      raw = jet::Date{jet::DateTimeToJetDate(jet::DateTime{t.year, t.month, t.day, t.hour, t.minute,
+                                                           t.second, t.nanosecond / 1000000})};
+      break;
+    }
+    case Value::Kind::kText: raw = v.AsText(); break;
+    case Value::Kind::kBytes: raw = jet::Binary{std::string(v.AsBytes().begin(), v.AsBytes().end())};
+  }
+  std::string out;
+  jet::AppendExportValue(raw, &out);
+  return out;
+}
+
+std::string ProviderExport(Session& session, const std::string& table) {
+  std::unique_ptr<Cursor> cursor = session.Execute("SELECT * FROM [" + table + "]");
+  EXPECT_NE(cursor, nullptr);
+  if (!cursor) return "";
+  std::string text;
+  const std::vector<FieldInfo>& columns = cursor->Columns();
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (i > 0) text += '\t';
+    std::string name;
+    jet::AppendExportValue(jet::Value(columns[i].name), &name);
+    text += name;
+  }
+  text += '\n';
+  std::vector<Value> row;
+  while (cursor->Next(row)) {
+    EXPECT_EQ(row.size(), columns.size());
+    for (size_t i = 0; i < row.size(); ++i) {
+      if (i > 0) text += '\t';
+      text += ExportText(row[i], columns[i]);
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+TEST(JetProvider, EveryTableReadsAsTheEnginesExport) {
+  for (const char* file : {"velda_sample.mdb", "unsupported_with_rows.mdb", "no_password.mdb"}) {
+    const std::string path = testenv::FixturePath(file);
+    auto session = OpenFixture(path);
+    jet::Database db = jet::Database::Open(path, kSourcePassword);
+    int tables = 0;
+    for (const jet::CatalogueEntry& t : db.Tables()) {
+      std::ostringstream engine;
+      jet::ExportTable(db, t.name, engine);
+      EXPECT_EQ(ProviderExport(*session, t.name), engine.str()) << file << ": " << t.name;
+      ++tables;
+    }
+    EXPECT_GE(tables, 6) << file;
+  }
+}
+
+TEST(JetProvider, RealAccessFilesReadAsTheEnginesExport) {
+  MDB_REQUIRE_SHARED();
+  // Decimal, OLE, overflow rows, deleted columns, fixed text: kinds the generated files lack.
+  for (const char* file : {"test2V2000.mdb", "fixedNumericTestV2000.mdb", "overflowTestV2000.mdb",
+                           "delColTestV2000.mdb", "fixedTextTestV2000.mdb",
+                           "testUnicodeCompV2003.mdb", "indexTestV2000.mdb"}) {
+    const std::string path = *testenv::SharedDir() + "/fixtures/real/" + file;
+    auto session = OpenFixture(path, "");
+    jet::Database db = jet::Database::Open(path, "");
+    for (const jet::CatalogueEntry& t : db.Tables()) {
+      if (t.kind != jet::TableKind::kLocal) continue;
+      std::ostringstream engine;
+      jet::ExportTable(db, t.name, engine);
+      EXPECT_EQ(ProviderExport(*session, t.name), engine.str()) << file << ": " << t.name;
+    }
+  }
+}
+
+TEST(JetProvider, ValuesKeepTheirKindAndPrecision) {
+  auto session = OpenFixture(testenv::FixturePath("velda_sample.mdb"));
+  std::map<int64_t, std::vector<Value>> employees;
+  auto cursor = session->Execute("SELECT * FROM tblEmployee");
+  std::vector<Value> row;
+  while (cursor->Next(row)) employees[row[0].AsInteger()] = row;
+  ASSERT_EQ(employees.size(), 40u);
+  // EmpID 2: a date with a time of day, a name with a quote.
+  EXPECT_EQ(employees[2][2].AsText(), "Sean O'Brien");
+  EXPECT_EQ(employees[2][6].AsDate(), (DateTime{2023, 5, 17, 14, 30, 0, 0}));
+  // EmpID 12: every nullable column Null; Yes/No cannot be.
+  for (int i : {1, 2, 3, 5, 6, 7}) EXPECT_TRUE(employees[12][size_t(i)].IsNull()) << i;
+  EXPECT_EQ(employees[12][4], Value::Boolean(false));
+  EXPECT_EQ(employees[13][3], Value::Integer(-1));
+  EXPECT_EQ(employees[13][5], Value::Double(-1234.56));
+  // 40,000 characters of memo in one piece; a bare time and a date before 1899-12-30.
+  EXPECT_EQ(employees[14][7].AsText().size() >= 40000u, true);
+  EXPECT_EQ(employees[15][6].AsDate(), (DateTime{1899, 12, 30, 8, 45, 0, 0}));
+  EXPECT_EQ(employees[16][6].AsDate(), (DateTime{1850, 7, 4, 6, 0, 0, 0}));
+  EXPECT_EQ(employees[10][2].AsText(), "王小明");
+
+  auto rates = OpenFixture(testenv::FixturePath("unsupported_with_rows.mdb"))
+                   ->Execute("select * from tblRate");
+  ASSERT_TRUE(rates->Next(row));
+  EXPECT_EQ(rates->Columns()[1].type, ado_type::kCurrency);
+  EXPECT_EQ(row[1], Value::Money(Currency{125000}));  // 12.5 exactly
+  EXPECT_EQ(row[2], Value::Double(1.5));
+  ASSERT_TRUE(rates->Next(row));
+  EXPECT_EQ(row[1], Value::Money(Currency{-32500}));
+}
+
+TEST(JetProvider, DatesKeepTheirMilliseconds) {
+  // The migration rounds to the second itself; the provider must not have rounded already.
+  const jet::Column column{};
+  jet::DateTime t{2024, 2, 29, 23, 59, 59, 499};
+  const Value v = ConvertJetValue(jet::Date{jet::DateTimeToJetDate(t)}, column);
+  EXPECT_EQ(v.AsDate(), (DateTime{2024, 2, 29, 23, 59, 59, 499000000}));
+}
+
+
+TEST(JetProvider, DatesOutsideJetsRangeRaiseInsteadOfReadingAsSomethingElse) {
+  jet::Column column;
+  column.name = "JoinDate";
+  try {
+    ConvertJetValue(jet::Date{1e12}, column);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), kProviderError);
+    EXPECT_NE(e.description().find("JoinDate"), std::string::npos) << e.description();
+  }
+}
+
+struct Expected {
+  const char* table;
+  const char* column;
+  int type;
+  long defined_size;
+  long attributes;
+};
+
+TEST(JetProvider, FieldTypesSizesAndAttributesAreJetOleDbs) {
+  auto session = OpenFixture(testenv::FixturePath("velda_sample.mdb"));
+  const Expected expected[] = {
+      {"tblEmployee", "EmpID", 3, 4, 90},          {"tblEmployee", "EmpCode", 202, 10, 102},
+      {"tblEmployee", "EmpName", 202, 50, 102},    {"tblEmployee", "DeptID", 3, 4, 118},
+      {"tblEmployee", "Active", 11, 2, 86},        {"tblEmployee", "Salary", 5, 8, 118},
+      {"tblEmployee", "JoinDate", 7, 8, 118},      {"tblEmployee", "Remarks", 203, 536870910, 230},
+      {"tblLeave_Header", "LeaveID", 3, 4, 90},    {"tblLeave_Header", "Period_From", 202, 20, 102},
+      {"tblLeave_Header", "Reason", 202, 255, 102},
+      {"tblSchedule_Intelligent", "Schedule_Type", 130, 2, 118},
+      {"tblSchedule_Intelligent", "Schedule_Code", 130, 10, 118},
+      {"tblSchedule_Intelligent", "Sequence_No", 130, 3, 118},
+      {"tblSchedule_Intelligent", "Remark", 202, 30, 102},
+      {"w_log", "LogID", 3, 4, 90},                {"TBLX", "A", 3, 4, 118},
+      {"Tbl_Shift", "Crosses", 11, 2, 86},
+  };
+  std::map<std::string, std::vector<FieldInfo>> columns;
+  for (const Expected& e : expected) {
+    if (!columns.count(e.table)) columns[e.table] = session->Execute(std::string("SELECT * FROM ") + e.table)->Columns();
+    const FieldInfo* found = nullptr;
+    for (const FieldInfo& f : columns[e.table])
+      if (f.name == e.column) found = &f;
+    ASSERT_NE(found, nullptr) << e.table << "." << e.column;
+    EXPECT_EQ(found->type, e.type) << e.table << "." << e.column;
+    EXPECT_EQ(found->defined_size, e.defined_size) << e.table << "." << e.column;
+    EXPECT_EQ(found->attributes, e.attributes) << e.table << "." << e.column;
+  }
+  // Fields come in the engine's column order.
+  const auto& shift = columns["Tbl_Shift"];
+  ASSERT_EQ(shift.size(), 4u);
+  EXPECT_EQ(shift[0].name, "ShiftCode");
+  EXPECT_EQ(shift[1].name, "DayNo");
+
+  auto rates = OpenFixture(testenv::FixturePath("unsupported_with_rows.mdb"))
+                   ->Execute("SELECT * FROM tblRate")->Columns();
+  EXPECT_EQ(rates[1].type, ado_type::kCurrency);
+  EXPECT_EQ(rates[1].attributes, 118);
+  EXPECT_EQ(rates[2].type, ado_type::kSingle);
+  EXPECT_EQ(rates[2].defined_size, 4);
+}
+
+TEST(JetProvider, OnlyAnAutoNumberReportsNinety) {
+  // The migration takes Attributes == 90 for AUTO_INCREMENT: a Required column must not look
+  // like one, whatever its type.
+  for (uint8_t type : {jet::kTypeBoolean, jet::kTypeByte, jet::kTypeInteger, jet::kTypeLong,
+                       jet::kTypeCurrency, jet::kTypeSingle, jet::kTypeDouble,
+                       jet::kTypeDateTime, jet::kTypeGuid, jet::kTypeDecimal, jet::kTypeText,
+                       jet::kTypeMemo, jet::kTypeOle, jet::kTypeBinary}) {
+    for (uint8_t flags : {0x02, 0x03}) {
+      jet::Column c;
+      c.type = type;
+      c.flags = flags;
+      c.length = 20;
+      for (bool required : {false, true})
+        EXPECT_NE(DescribeJetColumn(c, required).attributes, 90)
+            << int(type) << " " << int(flags) << " " << required;
+    }
+  }
+  jet::Column c;
+  c.type = jet::kTypeLong;
+  c.flags = 0x07;
+  c.length = 4;
+  EXPECT_EQ(DescribeJetColumn(c, false).attributes, 90);
+  EXPECT_EQ(DescribeJetColumn(c, true).attributes, 90);
+  c.flags = 0x03;
+  EXPECT_EQ(DescribeJetColumn(c, true).attributes, 86);
+  c.type = jet::kTypeDecimal;
+  c.precision = 18;
+  c.scale = 4;
+  const FieldInfo decimal = DescribeJetColumn(c, false);
+  EXPECT_EQ(decimal.type, ado_type::kNumeric);
+  EXPECT_EQ(decimal.precision, 18);
+  EXPECT_EQ(decimal.numeric_scale, 4);
+}
+
+long RefusalNumber(Session& session, const std::string& statement, std::string* description) {
+  try {
+    session.Execute(statement);
+  } catch (const Error& e) {
+    *description = e.description();
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(JetProvider, AcceptsSelectStarFromANameOrABracketedName) {
+  auto session = OpenFixture(testenv::FixturePath("velda_sample.mdb"));
+  for (const char* text : {"SELECT * FROM tblEmployee", "select * from TBLEMPLOYEE",
+                           "  SELECT  *  FROM  [tblEmployee]  ", "Select *\nFrom\ttblEmployee;",
+                           "SELECT * FROM [tblEmployee];"}) {
+    std::unique_ptr<Cursor> cursor;
+    ASSERT_NO_THROW(cursor = session->Execute(text)) << text;
+    ASSERT_NE(cursor, nullptr) << text;
+    EXPECT_EQ(cursor->Columns().size(), 8u) << text;
+  }
+  std::string description;
+  // A bracketed name with a blank is a name: it fails only because there is no such table.
+  EXPECT_EQ(RefusalNumber(*session, "SELECT * FROM [tbl x]", &description), kProviderError);
+  EXPECT_NE(description.find("'tbl x'"), std::string::npos) << description;
+  EXPECT_NE(description.find("cannot find"), std::string::npos) << description;
+}
+
+TEST(JetProvider, RefusesAnyOtherStatementClearly) {
+  auto session = OpenFixture(testenv::FixturePath("velda_sample.mdb"));
+  struct Case {
+    const char* statement;
+    const char* must_mention;
+  };
+  const Case cases[] = {
+      {"SELECT * FROM tbl x", "tbl x"},
+      {"SELECT * FROM tbl-x", "tbl-x"},
+      {"SELECT * FROM O'Brien", "O'Brien"},
+      {"SELECT EmpID FROM tblEmployee", "SELECT EmpID"},
+      {"SELECT * FROM tblEmployee WHERE EmpID = 1", "tblEmployee"},
+      {"SELECT * FROM [tblEmployee", "tblEmployee"},
+      {"SELECT * FROM []", "empty"},
+      {"SELECT * FROM", "table name"},
+      {"DROP TABLE tblEmployee", "DROP TABLE"},
+      {"UPDATE tblSystem_Parameter_A SET ISMySQLDB = 'YES'", "UPDATE"},
+      {"", "statement"},
+  };
+  for (const Case& c : cases) {
+    std::string description;
+    EXPECT_EQ(RefusalNumber(*session, c.statement, &description), kProviderError) << c.statement;
+    EXPECT_NE(description.find(c.must_mention), std::string::npos)
+        << c.statement << " -> " << description;
+  }
+}
+
+TEST(JetProvider, CursorKeepsItsDatabaseAfterTheSessionCloses) {
+  Connection connection;
+  connection.Open(SourceConnectionString(testenv::FixturePath("velda_sample.mdb"), kSourcePassword));
+  std::unique_ptr<Recordset> rs = connection.Execute("SELECT * FROM tblEmployee");
+  connection.Close();
+  int rows = 0;
+  for (; !rs->Eof(); rs->MoveNext()) ++rows;
+  EXPECT_EQ(rows, 40);
+}
+
+TEST(JetProvider, CatalogueListsIndexesInLogicalOrderWithKeyColumns) {
+  Connection connection;
+  connection.Open(SourceConnectionString(testenv::FixturePath("velda_sample.mdb"), kSourcePassword));
+  Catalog catalog;
+  catalog.SetActiveConnection(connection);
+  std::map<std::string, CatalogTable> tables;
+  for (const CatalogTable& t : catalog.Tables()) tables[t.name] = t;
+  EXPECT_EQ(tables.size(), 17u);  // 12 of the application, 5 of the engine
+  const auto& employee = tables["tblEmployee"].indexes;
+  ASSERT_EQ(employee.size(), 3u);
+  EXPECT_TRUE(employee[0].primary_key);
+  ASSERT_EQ(employee[0].columns.size(), 1u);
+  EXPECT_EQ(employee[0].columns[0].name, "EmpID");
+  EXPECT_FALSE(employee[1].primary_key);
+  EXPECT_TRUE(employee[1].unique);
+  EXPECT_EQ(employee[1].columns[0].name, "EmpCode");
+  EXPECT_FALSE(employee[2].primary_key);
+  EXPECT_FALSE(employee[2].unique);
+  EXPECT_EQ(employee[2].columns[0].name, "DeptID");
+  // Key order, not column order.
+  const auto& shift = tables["Tbl_Shift"].indexes;
+  ASSERT_EQ(shift.size(), 1u);
+  EXPECT_TRUE(shift[0].primary_key);
+  ASSERT_EQ(shift[0].columns.size(), 2u);
+  EXPECT_EQ(shift[0].columns[0].name, "DayNo");
+  EXPECT_EQ(shift[0].columns[1].name, "ShiftCode");
+  EXPECT_TRUE(tables["w_log"].indexes.empty());
+  EXPECT_EQ(tables["MSysObjects"].indexes.size(), 2u);
+}
+
+TEST(JetProvider, CatalogueKeepsForeignKeyIndexes) {
+  MDB_REQUIRE_SHARED();
+  auto session = OpenFixture(*testenv::SharedDir() + "/fixtures/real/indexTestV2000.mdb", "");
+  for (const CatalogTable& t : session->ReadCatalog()) {
+    if (t.name != "Table1") continue;
+    std::vector<std::string> names;
+    for (const CatalogIndex& i : t.indexes) names.push_back(i.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"id", "PrimaryKey", "Table2Table1", "Table3Table1"}));
+    return;
+  }
+  FAIL() << "no Table1";
+}
+
+}  // namespace
+}  // namespace db
