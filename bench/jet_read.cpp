@@ -55,9 +55,10 @@ int main() {
     if (i == 0 || pass.seconds < best.seconds) best = pass;
   }
   const long ours_kb = MaxRssKb(RUSAGE_SELF);
-  std::printf("jet engine:  %ld rows (%ld NULL values) in %.3f s (best of 5), peak RSS %ld KB "
-              "(%ld KB before opening)\n",
-              best.rows, best.nulls, best.seconds, ours_kb, baseline_kb);
+  std::printf(
+      "jet engine:  %ld rows (%ld NULL values) in %.3f s (best of 5), peak RSS %ld KB "
+      "(%ld KB before opening)\n",
+      best.rows, best.nulls, best.seconds, ours_kb, baseline_kb);
 
   if (std::system("command -v mdb-export > /dev/null 2>&1") != 0) {
     std::printf("mdb-export not installed: no comparison\n");

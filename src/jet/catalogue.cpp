@@ -40,10 +40,14 @@ std::string Text(const Value& v) {
 
 const char* KindName(TableKind kind) {
   switch (kind) {
-    case TableKind::kLocal: return "local";
-    case TableKind::kSystem: return "system";
-    case TableKind::kLinkedOdbc: return "linked ODBC";
-    case TableKind::kLinkedAccess: return "linked Access";
+    case TableKind::kLocal:
+      return "local";
+    case TableKind::kSystem:
+      return "system";
+    case TableKind::kLinkedOdbc:
+      return "linked ODBC";
+    case TableKind::kLinkedAccess:
+      return "linked Access";
   }
   return "?";
 }
@@ -90,8 +94,8 @@ std::vector<CatalogueEntry> ReadCatalogue(PageCache& cache) {
     if (e.type == 1) {
       e.kind = (e.flags & kSystemFlags) != 0 ? TableKind::kSystem : TableKind::kLocal;
       if (e.id <= 0) {
-        throw Error(cache.file_name() + ": the catalogue gives table " + e.name +
-                    " the id " + std::to_string(e.id) + ", not a page number");
+        throw Error(cache.file_name() + ": the catalogue gives table " + e.name + " the id " +
+                    std::to_string(e.id) + ", not a page number");
       }
       e.table_def = static_cast<PageNumber>(e.id);
     } else if (e.type == 4) {

@@ -24,14 +24,14 @@ const char* KindName(TableKind kind);
 struct CatalogueEntry {
   std::string name;
   TableKind kind = TableKind::kLocal;
-  int32_t id = 0;               // MSysObjects Id: the TDEF page for tables, negative for links
-  int16_t type = 0;             // MSysObjects Type: 1, 4 or 6
-  uint32_t flags = 0;           // MSysObjects Flags
-  PageNumber table_def = 0;     // first TDEF page; 0 when the entry has none (Access links)
-  std::string connect;          // links: the stored connection string (ODBC: without "ODBC;")
-  std::string foreign_name;     // links: the table's name in the source
-  std::string database;         // Access links: path of the source file
-  size_t stored_order = 0;      // position among the catalogue's table rows
+  int32_t id = 0;            // MSysObjects Id: the TDEF page for tables, negative for links
+  int16_t type = 0;          // MSysObjects Type: 1, 4 or 6
+  uint32_t flags = 0;        // MSysObjects Flags
+  PageNumber table_def = 0;  // first TDEF page; 0 when the entry has none (Access links)
+  std::string connect;       // links: the stored connection string (ODBC: without "ODBC;")
+  std::string foreign_name;  // links: the table's name in the source
+  std::string database;      // Access links: path of the source file
+  size_t stored_order = 0;   // position among the catalogue's table rows
 };
 
 // Reads the tables of the catalogue, in stored order: every MSysObjects row of type 1 (local and

@@ -42,9 +42,8 @@ const CatalogueEntry& Database::Require(std::string_view name) const {
 
 std::shared_ptr<const TableDef> Database::Definition(const CatalogueEntry& entry) {
   if (entry.table_def == 0) {
-    throw Error(file_name() + ": table " + entry.name +
-                " is linked to another database (" + entry.database +
-                "); its definition is not in this file");
+    throw Error(file_name() + ": table " + entry.name + " is linked to another database (" +
+                entry.database + "); its definition is not in this file");
   }
   auto found = definitions_.find(entry.table_def);
   if (found != definitions_.end()) return found->second;
@@ -53,9 +52,7 @@ std::shared_ptr<const TableDef> Database::Definition(const CatalogueEntry& entry
   return def;
 }
 
-const TableDef& Database::GetTableDef(std::string_view name) {
-  return *Definition(Require(name));
-}
+const TableDef& Database::GetTableDef(std::string_view name) { return *Definition(Require(name)); }
 
 TableCursor Database::OpenTable(std::string_view name) {
   const CatalogueEntry& entry = Require(name);

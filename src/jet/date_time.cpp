@@ -8,8 +8,8 @@ namespace {
 
 // Day number of 1899-12-30 counted from 1970-01-01.
 constexpr int64_t kJetEpoch = -25569;
-constexpr double kMinJetDate = -657434.0;          // 0100-01-01
-constexpr double kMaxJetDate = 2958465.99999999;   // 9999-12-31 23:59:59.999...
+constexpr double kMinJetDate = -657434.0;         // 0100-01-01
+constexpr double kMaxJetDate = 2958465.99999999;  // 9999-12-31 23:59:59.999...
 constexpr int64_t kMillisecondsPerDay = 86400000;
 
 // Days since 1970-01-01 of a civil date, and back (Howard Hinnant's algorithms).

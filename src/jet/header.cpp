@@ -69,8 +69,8 @@ Header ReadHeader(PageCache& cache) {
   Header header;
   header.version = LoadU32(p + 0x14);
   if (header.version != 1) {
-    std::string what = header.version == 0 ? "a Jet 3 (Access 97) database"
-                                           : "an Access 2007 or later database";
+    std::string what =
+        header.version == 0 ? "a Jet 3 (Access 97) database" : "an Access 2007 or later database";
     throw Error(name + ": not a Jet 4 database (version byte " + version_hex + ": " + what + ")");
   }
   if (size % kPageSize != 0) {
@@ -88,7 +88,8 @@ Header ReadHeader(PageCache& cache) {
   header.sort_order_version = plain[0x71];
   header.creation_date = LoadDouble(plain + 0x72);
   if (header.encryption_key != 0) {
-    throw Error(name + ": the database is encrypted (Encrypt Database); decrypt it in Access first");
+    throw Error(name +
+                ": the database is encrypted (Encrypt Database); decrypt it in Access first");
   }
   // Jet 4 masks the password once more with the whole days of the creation date.
   uint8_t date_mask[4] = {0, 0, 0, 0};

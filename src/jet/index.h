@@ -22,18 +22,18 @@ struct RealIndex {
   std::vector<IndexColumn> columns;  // key order
   RowPointer usage_map;              // pages of the tree
   PageNumber root = 0;
-  uint8_t flags = 0;                 // 0x01 unique, 0x02 ignore nulls, 0x08 required
-  uint32_t unique_entries = 0;       // distinct keys ever added (never decremented)
+  uint8_t flags = 0;            // 0x01 unique, 0x02 ignore nulls, 0x08 required
+  uint32_t unique_entries = 0;  // distinct keys ever added (never decremented)
 };
 
 // A logical index: what Access, ADOX and DAO list as the indexes of a table.
 struct Index {
   std::string name;
-  uint32_t number = 0;       // logical index number; indexes are listed in this order
-  uint32_t real_index = 0;   // position in TableDef::real_indexes
+  uint32_t number = 0;      // logical index number; indexes are listed in this order
+  uint32_t real_index = 0;  // position in TableDef::real_indexes
   bool primary_key = false;
   bool foreign_key = false;
-  bool unique = false;        // unique flag of the real index, or primary key
+  bool unique = false;  // unique flag of the real index, or primary key
   bool ignore_nulls = false;
   bool required = false;
   std::vector<IndexColumn> columns;  // key order, from the real index

@@ -15,13 +15,23 @@ __extension__ typedef unsigned __int128 Uint128;
 // Size in the fixed area of the numeric types; 0 = use the descriptor's length.
 size_t FixedSize(uint8_t type) {
   switch (type) {
-    case kTypeByte: return 1;
-    case kTypeInteger: return 2;
-    case kTypeLong: case kTypeSingle: return 4;
-    case kTypeCurrency: case kTypeDouble: case kTypeDateTime: return 8;
-    case kTypeGuid: return 16;
-    case kTypeDecimal: return 17;
-    default: return 0;
+    case kTypeByte:
+      return 1;
+    case kTypeInteger:
+      return 2;
+    case kTypeLong:
+    case kTypeSingle:
+      return 4;
+    case kTypeCurrency:
+    case kTypeDouble:
+    case kTypeDateTime:
+      return 8;
+    case kTypeGuid:
+      return 16;
+    case kTypeDecimal:
+      return 17;
+    default:
+      return 0;
   }
 }
 
@@ -39,7 +49,8 @@ std::string& BinarySlot(Value* v) {
 
 std::string DecimalToText(const uint8_t* bytes, int scale) {
   Uint128 magnitude = 0;
-  for (int word = 0; word < 4; ++word) magnitude = (magnitude << 32) | LoadU32(bytes + 1 + 4 * word);
+  for (int word = 0; word < 4; ++word)
+    magnitude = (magnitude << 32) | LoadU32(bytes + 1 + 4 * word);
   char digits[48];
   int n = 0;
   do {
@@ -59,17 +70,15 @@ std::string DecimalToText(const uint8_t* bytes, int scale) {
 
 std::string GuidToText(const uint8_t* b) {
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer,
-                "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", LoadU32(b), LoadU16(b + 4),
-                LoadU16(b + 6), b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
+  std::snprintf(buffer, sizeof buffer, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                LoadU32(b), LoadU16(b + 4), LoadU16(b + 6), b[8], b[9], b[10], b[11], b[12], b[13],
+                b[14], b[15]);
   return buffer;
 }
 
 void RowDecoder::Decode(const uint8_t* row, size_t length, PageNumber page,
                         std::vector<Value>* values) {
-  auto damaged = [&](const std::string& what) {
-    return Error(cache_.Where(page) + what);
-  };
+  auto damaged = [&](const std::string& what) { return Error(cache_.Where(page) + what); };
   if (length < 2) throw damaged("row of " + std::to_string(length) + " bytes is too short");
   size_t column_count = LoadU16(row);
   size_t mask_length = (column_count + 7) / 8;
@@ -139,27 +148,50 @@ void RowDecoder::Decode(const uint8_t* row, size_t length, PageNumber page,
       }
     }
     switch (c.type) {
-      case kTypeByte: *v = static_cast<int64_t>(data[0]); break;
-      case kTypeInteger: *v = static_cast<int64_t>(static_cast<int16_t>(LoadU16(data))); break;
-      case kTypeLong: *v = static_cast<int64_t>(static_cast<int32_t>(LoadU32(data))); break;
-      case kTypeCurrency: *v = Currency{static_cast<int64_t>(LoadU64(data))}; break;
-      case kTypeSingle: *v = LoadFloat(data); break;
-      case kTypeDouble: *v = LoadDouble(data); break;
-      case kTypeDateTime: *v = Date{LoadDouble(data)}; break;
-      case kTypeGuid: *v = Guid{GuidToText(data)}; break;
+      case kTypeByte:
+        *v = static_cast<int64_t>(data[0]);
+        break;
+      case kTypeInteger:
+        *v = static_cast<int64_t>(static_cast<int16_t>(LoadU16(data)));
+        break;
+      case kTypeLong:
+        *v = static_cast<int64_t>(static_cast<int32_t>(LoadU32(data)));
+        break;
+      case kTypeCurrency:
+        *v = Currency{static_cast<int64_t>(LoadU64(data))};
+        break;
+      case kTypeSingle:
+        *v = LoadFloat(data);
+        break;
+      case kTypeDouble:
+        *v = LoadDouble(data);
+        break;
+      case kTypeDateTime:
+        *v = Date{LoadDouble(data)};
+        break;
+      case kTypeGuid:
+        *v = Guid{GuidToText(data)};
+        break;
       case kTypeDecimal:
-        if (c.scale > 38) throw damaged("column " + c.name + " has decimal scale " + std::to_string(c.scale));
+        if (c.scale > 38)
+          throw damaged("column " + c.name + " has decimal scale " + std::to_string(c.scale));
         *v = Decimal{DecimalToText(data, c.scale)};
         break;
-      case kTypeText: DecodeText(data, size, &TextSlot(v)); break;
+      case kTypeText:
+        DecodeText(data, size, &TextSlot(v));
+        break;
       case kTypeMemo: {
         std::string raw;
         ReadLongValue(cache_, data, size, &raw);
         DecodeText(reinterpret_cast<const uint8_t*>(raw.data()), raw.size(), &TextSlot(v));
         break;
       }
-      case kTypeOle: ReadLongValue(cache_, data, size, &BinarySlot(v)); break;
-      default: BinarySlot(v).assign(reinterpret_cast<const char*>(data), size); break;
+      case kTypeOle:
+        ReadLongValue(cache_, data, size, &BinarySlot(v));
+        break;
+      default:
+        BinarySlot(v).assign(reinterpret_cast<const char*>(data), size);
+        break;
     }
   }
 }

@@ -52,8 +52,8 @@ bool TableCursor::Next() {
   return false;
 }
 
-void TableCursor::FollowOverflow(const uint8_t* header, size_t header_length,
-                                 const uint8_t** data, size_t* length) {
+void TableCursor::FollowOverflow(const uint8_t* header, size_t header_length, const uint8_t** data,
+                                 size_t* length) {
   PageNumber from = page_->number;
   for (int hop = 0; hop < kMaxOverflowHops; ++hop) {
     if (header_length < 4) {

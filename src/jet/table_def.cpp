@@ -44,7 +44,8 @@ class Reader {
     *offset += 2 + length;
     std::u16string units;
     units.reserve(length / 2);
-    for (size_t i = 0; i + 1 < length; i += 2) units.push_back(static_cast<char16_t>(LoadU16(p + i)));
+    for (size_t i = 0; i + 1 < length; i += 2)
+      units.push_back(static_cast<char16_t>(LoadU16(p + i)));
     return Utf16ToUtf8(units);
   }
 
@@ -88,20 +89,34 @@ std::vector<uint8_t> LoadDefinitionBytes(PageCache& cache, PageNumber first) {
 
 std::string TypeName(uint8_t type) {
   switch (type) {
-    case kTypeBoolean: return "Yes/No";
-    case kTypeByte: return "Byte";
-    case kTypeInteger: return "Integer";
-    case kTypeLong: return "Long Integer";
-    case kTypeCurrency: return "Currency";
-    case kTypeSingle: return "Single";
-    case kTypeDouble: return "Double";
-    case kTypeDateTime: return "Date/Time";
-    case kTypeBinary: return "Binary";
-    case kTypeText: return "Text";
-    case kTypeOle: return "OLE Object";
-    case kTypeMemo: return "Memo";
-    case kTypeGuid: return "Replication ID";
-    case kTypeDecimal: return "Decimal";
+    case kTypeBoolean:
+      return "Yes/No";
+    case kTypeByte:
+      return "Byte";
+    case kTypeInteger:
+      return "Integer";
+    case kTypeLong:
+      return "Long Integer";
+    case kTypeCurrency:
+      return "Currency";
+    case kTypeSingle:
+      return "Single";
+    case kTypeDouble:
+      return "Double";
+    case kTypeDateTime:
+      return "Date/Time";
+    case kTypeBinary:
+      return "Binary";
+    case kTypeText:
+      return "Text";
+    case kTypeOle:
+      return "OLE Object";
+    case kTypeMemo:
+      return "Memo";
+    case kTypeGuid:
+      return "Replication ID";
+    case kTypeDecimal:
+      return "Decimal";
     default: {
       char buffer[24];
       std::snprintf(buffer, sizeof buffer, "Unknown 0x%02X", type);
@@ -145,7 +160,8 @@ TableDef ReadTableDef(PageCache& cache, PageNumber page) {
   def.owned_pages = RowPointer::FromWord(in.U32(55));
   def.free_space = RowPointer::FromWord(in.U32(59));
   // Every count must fit the bytes we hold before we reserve anything for it.
-  if (real_count > bytes.size() / kRealIndexSize || logical_count > bytes.size() / kLogicalIndexSize ||
+  if (real_count > bytes.size() / kRealIndexSize ||
+      logical_count > bytes.size() / kLogicalIndexSize ||
       column_count > bytes.size() / kColumnSize) {
     throw Error(in.Where() + "table definition counts (" + std::to_string(column_count) +
                 " columns, " + std::to_string(real_count) + " and " +

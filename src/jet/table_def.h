@@ -14,7 +14,7 @@ namespace jet {
 
 // Jet 4 column type codes (column descriptor byte 0).
 enum ColumnType : uint8_t {
-  kTypeBoolean = 0x01,   // Yes/No: the row's null-mask bit is the value
+  kTypeBoolean = 0x01,  // Yes/No: the row's null-mask bit is the value
   kTypeByte = 0x02,
   kTypeInteger = 0x03,
   kTypeLong = 0x04,
@@ -35,18 +35,18 @@ std::string TypeName(uint8_t type);
 
 // One column of a table definition.
 struct Column {
-  std::string name;              // UTF-8
-  uint8_t type = 0;              // ColumnType code
-  uint16_t number = 0;           // physical number: null-mask bit, index references
-  uint16_t var_index = 0;        // variable columns: entry in the row's offset table
-  uint16_t display_index = 0;    // descriptor offset 9; Access keeps descriptors sorted by it
-  uint16_t fixed_offset = 0;     // fixed columns: offset in the row's fixed area
-  uint16_t length = 0;           // bytes (Text: 2 per character; Memo/OLE: 0)
-  uint8_t flags = 0;             // descriptor offset 15
-  uint8_t extra_flags = 0;       // descriptor offset 16
-  uint8_t precision = 0;         // Decimal only
-  uint8_t scale = 0;             // Decimal only
-  uint16_t collation = 0;        // Text/Memo: sort order LCID
+  std::string name;            // UTF-8
+  uint8_t type = 0;            // ColumnType code
+  uint16_t number = 0;         // physical number: null-mask bit, index references
+  uint16_t var_index = 0;      // variable columns: entry in the row's offset table
+  uint16_t display_index = 0;  // descriptor offset 9; Access keeps descriptors sorted by it
+  uint16_t fixed_offset = 0;   // fixed columns: offset in the row's fixed area
+  uint16_t length = 0;         // bytes (Text: 2 per character; Memo/OLE: 0)
+  uint8_t flags = 0;           // descriptor offset 15
+  uint8_t extra_flags = 0;     // descriptor offset 16
+  uint8_t precision = 0;       // Decimal only
+  uint8_t scale = 0;           // Decimal only
+  uint16_t collation = 0;      // Text/Memo: sort order LCID
   uint8_t collation_version = 0;
 
   bool fixed() const { return (flags & 0x01) != 0; }
@@ -69,13 +69,13 @@ struct LongValueMaps {
 
 // A table definition (TDEF), possibly spread over continuation pages.
 struct TableDef {
-  PageNumber page = 0;            // first TDEF page
-  bool system = false;            // table type byte 'S'
-  uint32_t row_count = 0;         // live rows, as Access keeps it
-  uint32_t last_autonumber = 0;   // the last AutoNumber value handed out
-  uint16_t max_columns = 0;       // highest column number + 1 (deleted columns included)
+  PageNumber page = 0;           // first TDEF page
+  bool system = false;           // table type byte 'S'
+  uint32_t row_count = 0;        // live rows, as Access keeps it
+  uint32_t last_autonumber = 0;  // the last AutoNumber value handed out
+  uint16_t max_columns = 0;      // highest column number + 1 (deleted columns included)
   uint16_t variable_columns = 0;
-  RowPointer owned_pages;         // usage map of the table's data pages
+  RowPointer owned_pages;  // usage map of the table's data pages
   RowPointer free_space;
 
   // Columns in the order of `SELECT *`: the order of the column descriptors, which Access keeps
@@ -83,7 +83,7 @@ struct TableDef {
   // been restructured, e.g. in MSysObjects or after inserting a column in Access's design view.
   std::vector<Column> columns;
   std::vector<RealIndex> real_indexes;
-  std::vector<Index> indexes;     // logical indexes, by ascending logical number
+  std::vector<Index> indexes;  // logical indexes, by ascending logical number
   std::vector<LongValueMaps> long_value_maps;
 
   // The column named `name` (case-insensitive), or nullptr.

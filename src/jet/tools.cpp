@@ -14,11 +14,20 @@ namespace {
 void AppendEscaped(std::string_view text, std::string* out) {
   for (char c : text) {
     switch (c) {
-      case '\\': out->append("\\\\"); break;
-      case '\t': out->append("\\t"); break;
-      case '\n': out->append("\\n"); break;
-      case '\r': out->append("\\r"); break;
-      default: out->push_back(c);
+      case '\\':
+        out->append("\\\\");
+        break;
+      case '\t':
+        out->append("\\t");
+        break;
+      case '\n':
+        out->append("\\n");
+        break;
+      case '\r':
+        out->append("\\r");
+        break;
+      default:
+        out->push_back(c);
     }
   }
 }
@@ -97,7 +106,10 @@ void WriteTable(Database& db, const CatalogueEntry& t, std::string* out) {
   for (const Index& x : def.indexes) {
     out->append("\tindex\t");
     AppendEscaped(x.name, out);
-    out->append(x.primary_key ? "\tprimary key" : x.foreign_key ? "\tforeign key" : x.unique ? "\tunique" : "\t");
+    out->append(x.primary_key   ? "\tprimary key"
+                : x.foreign_key ? "\tforeign key"
+                : x.unique      ? "\tunique"
+                                : "\t");
     out->append("\t");
     for (size_t i = 0; i < x.columns.size(); ++i) {
       if (i > 0) out->append(", ");
@@ -194,8 +206,8 @@ int RunTablesCommand(const std::string& file, const std::string& password, std::
   }
 }
 
-int RunExportCommand(const std::string& file, const std::string& table,
-                     const std::string& password, std::ostream& out, std::ostream& err) {
+int RunExportCommand(const std::string& file, const std::string& table, const std::string& password,
+                     std::ostream& out, std::ostream& err) {
   try {
     Database db = Database::Open(file, password);
     ExportTable(db, table, out);

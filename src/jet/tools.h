@@ -19,8 +19,8 @@ int RunTablesCommand(const std::string& file, const std::string& password, std::
 // column names. NULL is \N; Yes/No 1/0; dates yyyy-MM-dd HH:mm:ss (rounded to the second);
 // binary 0x + hex; backslash, tab, newline and carriage return escaped as \\ \t \n \r. Returns the
 // exit status: 0, or 1 after a message on `err` (rows already written stay written).
-int RunExportCommand(const std::string& file, const std::string& table,
-                     const std::string& password, std::ostream& out, std::ostream& err);
+int RunExportCommand(const std::string& file, const std::string& table, const std::string& password,
+                     std::ostream& out, std::ostream& err);
 
 // The export of one table of an open database; throws jet::Error.
 void ExportTable(Database& db, const std::string& table, std::ostream& out);

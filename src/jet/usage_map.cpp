@@ -19,12 +19,14 @@ UsageMap UsageMap::Load(PageCache& cache, RowPointer where) {
   }
   PageRef page = cache.Read(where.page);
   if (page->type() != kPageData) {
-    throw Error(cache.Where(where.page) + "expected a usage map row on a data page, found page type " +
+    throw Error(cache.Where(where.page) +
+                "expected a usage map row on a data page, found page type " +
                 std::to_string(page->type()));
   }
   RowSlot slot = ReadSlot(*page, where.row, cache);
   if (slot.length < 1) {
-    throw Error(cache.Where(where.page) + "usage map row " + std::to_string(where.row) + " is empty");
+    throw Error(cache.Where(where.page) + "usage map row " + std::to_string(where.row) +
+                " is empty");
   }
   const uint8_t* row = page->data() + slot.offset;
   if (row[0] == 0) {

@@ -29,8 +29,8 @@ class UsageMap {
   PageCache* cache_;
   RowPointer where_;
   bool inline_ = true;
-  PageNumber start_ = 0;              // inline: page of bit 0
-  std::vector<uint8_t> bitmap_;       // inline: the bits
+  PageNumber start_ = 0;                  // inline: page of bit 0
+  std::vector<uint8_t> bitmap_;           // inline: the bits
   std::vector<PageNumber> bitmap_pages_;  // reference: page holding bits for i*32736.., 0 = none
 };
 

@@ -29,10 +29,10 @@ TEST(Catalogue, SampleTablesInStoredOrderWithSystemTablesMarked) {
     EXPECT_EQ(t.type, 1);
     EXPECT_EQ(t.table_def, static_cast<jet::PageNumber>(t.id)) << "a table's Id is its TDEF page";
   }
-  EXPECT_EQ(local, (std::vector<std::string>{"tblEmployee", "tblLeave_Header",
-                                             "tblSchedule_Intelligent", "tblSystem_Parameter_A",
-                                             "tblencrword", "TBLX", "Tbl_Shift", "W_Temp", "w_log",
-                                             "Employees", "xtbl", "W"}));
+  EXPECT_EQ(local,
+            (std::vector<std::string>{"tblEmployee", "tblLeave_Header", "tblSchedule_Intelligent",
+                                      "tblSystem_Parameter_A", "tblencrword", "TBLX", "Tbl_Shift",
+                                      "W_Temp", "w_log", "Employees", "xtbl", "W"}));
   EXPECT_EQ(system.front(), "MSysObjects");
   for (size_t i = 0; i < db.Tables().size(); ++i) EXPECT_EQ(db.Tables()[i].stored_order, i);
   EXPECT_EQ(db.FindTable("msysobjects")->table_def, 2u);

@@ -93,8 +93,7 @@ TEST(Damage, TableDefinitionCountsAndChains) {
 
   std::string beyond = SampleBytes();
   Put32(&beyond, def_at + 4, 0x00FFFFFF);
-  EXPECT_NE(ReadTable(beyond, "tblEmployee").find("beyond the end of the file"),
-            std::string::npos);
+  EXPECT_NE(ReadTable(beyond, "tblEmployee").find("beyond the end of the file"), std::string::npos);
 
   std::string name = SampleBytes();
   const uint8_t* def = reinterpret_cast<const uint8_t*>(name.data()) + def_at;
@@ -118,7 +117,8 @@ TEST(Damage, RowSlotsAndRowsOnADataPage) {
             std::string::npos);
 
   std::string column_count = SampleBytes();
-  uint16_t first_row = jet::LoadU16(reinterpret_cast<const uint8_t*>(column_count.data()) + page_at + 14) & 0x1FFF;
+  uint16_t first_row =
+      jet::LoadU16(reinterpret_cast<const uint8_t*>(column_count.data()) + page_at + 14) & 0x1FFF;
   Put16(&column_count, page_at + first_row, 0xFFFF);  // a row claiming 65535 columns
   EXPECT_NE(ReadTable(column_count, "tblEmployee").find("row claims 65535 columns"),
             std::string::npos);
@@ -135,7 +135,8 @@ TEST(Damage, LongValueChainsAndLengths) {
   ASSERT_NE(layout.memo_page, 0u);
   const size_t page_at = layout.memo_page * kPage;
   uint16_t offset = jet::LoadU16(reinterpret_cast<const uint8_t*>(SampleBytes().data()) + page_at +
-                                 14 + 2 * layout.memo_row) & 0x1FFF;
+                                 14 + 2 * layout.memo_row) &
+                    0x1FFF;
 
   std::string loop = SampleBytes();
   Put32(&loop, page_at + offset, layout.memo_page << 8 | layout.memo_row);

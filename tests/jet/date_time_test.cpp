@@ -48,7 +48,8 @@ TEST(JetDate, ValuesOutsideJetsRangeAreRejected) {
 }
 
 TEST(JetDate, CalendarFieldsConvertBackExactly) {
-  for (double days : {-18076.25, -1.25, 0.0, 0.36458333333333331, 42450.385902777778, 73415.999988425923}) {
+  for (double days :
+       {-18076.25, -1.25, 0.0, 0.36458333333333331, 42450.385902777778, 73415.999988425923}) {
     jet::DateTime t = Convert(days);
     EXPECT_NEAR(jet::DateTimeToJetDate(t), days, 0.5 / 86400000.0) << days;
   }

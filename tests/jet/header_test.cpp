@@ -113,7 +113,8 @@ TEST(Refusal, FilesThatAreNotJet4DatabasesGiveAClearError) {
   // Cut in the middle of a page, and cut at a page boundary before the catalogue's data pages.
   EXPECT_NE(OpenError(good.substr(0, 10000)).find("not a whole number of 4096-byte pages"),
             std::string::npos);
-  EXPECT_EQ(OpenError(good.substr(0, 3 * 4096)), "VELDA.mdb: usage map at page 6 lies outside the file");
+  EXPECT_EQ(OpenError(good.substr(0, 3 * 4096)),
+            "VELDA.mdb: usage map at page 6 lies outside the file");
 
   // Encrypted pages (a non-zero key at 0x3E once unmasked) cannot be read without decrypting.
   std::string encrypted = good;

@@ -67,14 +67,17 @@ bool FieldsAgree(const jet::Column& column, const std::string& ours, const std::
     case jet::kTypeDateTime:
       // mdbtools cannot show days before 1899-12-30 and prints day 0 of 1900 instead.
       return theirs.rfind("1900-01-00", 0) == 0 && ours < "1899-12-30";
-    case jet::kTypeSingle: return NumbersAgree(ours, theirs, 1e-6);
+    case jet::kTypeSingle:
+      return NumbersAgree(ours, theirs, 1e-6);
     case jet::kTypeDouble:
     case jet::kTypeDecimal:
-    case jet::kTypeCurrency: return NumbersAgree(ours, theirs, 1e-12);
+    case jet::kTypeCurrency:
+      return NumbersAgree(ours, theirs, 1e-12);
     case jet::kTypeBinary:
     case jet::kTypeOle:
       return ours.rfind("0x", 0) == 0 && Lower(ours.substr(2)) == Lower(theirs);
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -118,7 +121,8 @@ TEST(MdbToolsCrossCheck, EveryTableOfEverySampleAgreesWithMdbExport) {
       continue;
     }
     ++files;
-    std::vector<std::string> their_tables = Split(RunCommand("mdb-tables -1 " + Quote(sample.path)), '\n');
+    std::vector<std::string> their_tables =
+        Split(RunCommand("mdb-tables -1 " + Quote(sample.path)), '\n');
     for (const std::string& table : their_tables) {
       if (table.empty()) continue;
       SCOPED_TRACE(name + "/" + table);
@@ -127,10 +131,11 @@ TEST(MdbToolsCrossCheck, EveryTableOfEverySampleAgreesWithMdbExport) {
       std::ostringstream ours_stream;
       jet::ExportTable(*db, table, ours_stream);
       std::vector<std::string> ours = Split(ours_stream.str(), '\n');
-      std::vector<std::string> theirs = Split(
-          RunCommand("mdb-export -d '\t' -Q -e -0 '\\N' -b hex -D '%Y-%m-%d %H:%M:%S' "
-                     "-T '%Y-%m-%d %H:%M:%S' " + Quote(sample.path) + " " + Quote(table)),
-          '\n');
+      std::vector<std::string> theirs =
+          Split(RunCommand("mdb-export -d '\t' -Q -e -0 '\\N' -b hex -D '%Y-%m-%d %H:%M:%S' "
+                           "-T '%Y-%m-%d %H:%M:%S' " +
+                           Quote(sample.path) + " " + Quote(table)),
+                '\n');
       ASSERT_EQ(ours.size(), theirs.size());
       ASSERT_EQ(ours[0], theirs[0]) << "header line";
       if (order_differs.count(name + "/" + table)) {
@@ -148,8 +153,8 @@ TEST(MdbToolsCrossCheck, EveryTableOfEverySampleAgreesWithMdbExport) {
         ASSERT_EQ(b.size(), def.columns.size()) << theirs[line];
         for (size_t i = 0; i < a.size(); ++i) {
           EXPECT_TRUE(FieldsAgree(def.columns[i], a[i], b[i]))
-              << "line " << line << ", column " << def.columns[i].name << ": ours <" << a[i].substr(0, 80)
-              << "> mdb-export <" << b[i].substr(0, 80) << ">";
+              << "line " << line << ", column " << def.columns[i].name << ": ours <"
+              << a[i].substr(0, 80) << "> mdb-export <" << b[i].substr(0, 80) << ">";
         }
         ++rows;
       }

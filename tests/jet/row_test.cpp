@@ -140,7 +140,8 @@ TEST(AccessRows, MovedRowsAreReadWhereTheyNowLieInTheirOriginalOrder) {
       }
     }
   }
-  EXPECT_EQ(seen, (std::vector<std::string>{"row1", "row2", "row3", "row4", "row5", "row6", "row7"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"row1", "row2", "row3", "row4", "row5", "row6", "row7"}));
 }
 
 TEST(AccessRows, DecimalOleAndUnicodeValues) {

@@ -30,12 +30,13 @@ class SampleTables : public ::testing::Test {
 
 TEST_F(SampleTables, EmployeeColumnsKindsAndIndexes) {
   const jet::TableDef& def = db_.GetTableDef("TBLEMPLOYEE");
-  EXPECT_EQ(ColumnNames(def), (std::vector<std::string>{"EmpID", "EmpCode", "EmpName", "DeptID",
-                                                        "Active", "Salary", "JoinDate", "Remarks"}));
+  EXPECT_EQ(ColumnNames(def),
+            (std::vector<std::string>{"EmpID", "EmpCode", "EmpName", "DeptID", "Active", "Salary",
+                                      "JoinDate", "Remarks"}));
   EXPECT_EQ(def.row_count, 40u);
   EXPECT_EQ(def.last_autonumber, 42u) << "42 rows inserted, two deleted";
-  const std::vector<uint8_t> types = {jet::kTypeLong, jet::kTypeText,    jet::kTypeText,
-                                      jet::kTypeLong, jet::kTypeBoolean, jet::kTypeDouble,
+  const std::vector<uint8_t> types = {jet::kTypeLong,     jet::kTypeText,    jet::kTypeText,
+                                      jet::kTypeLong,     jet::kTypeBoolean, jet::kTypeDouble,
                                       jet::kTypeDateTime, jet::kTypeMemo};
   for (size_t i = 0; i < types.size(); ++i) EXPECT_EQ(def.columns[i].type, types[i]) << i;
   EXPECT_TRUE(def.columns[0].autonumber());
@@ -81,8 +82,7 @@ TEST_F(SampleTables, ScheduleKeyColumnsAreFixedLengthText) {
     EXPECT_EQ(c.compressed_unicode(), i == 3) << c.name << ": fixed text is stored uncompressed";
   }
   ASSERT_EQ(def.indexes.size(), 1u);
-  EXPECT_EQ(KeyColumns(def.indexes[0]),
-            (std::vector<std::string>{"Schedule_Code", "Sequence_No"}));
+  EXPECT_EQ(KeyColumns(def.indexes[0]), (std::vector<std::string>{"Schedule_Code", "Sequence_No"}));
 }
 
 TEST_F(SampleTables, TablesWithoutIndexesAndLookupErrors) {
@@ -112,8 +112,8 @@ TEST_F(SampleTables, CatalogueColumnsComeInDescriptorOrderNotColumnNumberOrder) 
 
 TEST(AccessTableDefs, DeletedColumnLeavesAGapInColumnNumbers) {
   MDB_REQUIRE_SHARED();
-  jet::Database db = jet::Database::Open(
-      *testenv::SharedDir() + "/fixtures/real/delColTestV2000.mdb", "");
+  jet::Database db =
+      jet::Database::Open(*testenv::SharedDir() + "/fixtures/real/delColTestV2000.mdb", "");
   const jet::TableDef& def = db.GetTableDef("Table1");
   EXPECT_EQ(ColumnNames(def), (std::vector<std::string>{"id", "id2", "data", "data2"}));
   std::vector<int> numbers, var_indexes;

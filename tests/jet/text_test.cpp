@@ -17,7 +17,9 @@ TEST(DecodeText, PlainAndCompressedUnicode) {
   // FF FE: one byte per character, Latin-1 included.
   EXPECT_EQ(Decode({0xFF, 0xFE, 'J', 'o', 's', 0xE9}), "Jos\xC3\xA9");
   // A 0x00 byte switches to two-byte characters and back.
-  EXPECT_EQ(Decode({0xFF, 0xFE, 'a', 0x00, 0x2D, 0x4E, 0x00, 'b'}), "a\xE4\xB8\xAD" "b");
+  EXPECT_EQ(Decode({0xFF, 0xFE, 'a', 0x00, 0x2D, 0x4E, 0x00, 'b'}),
+            "a\xE4\xB8\xAD"
+            "b");
   // The value may end in two-byte mode; a dangling odd byte is dropped.
   EXPECT_EQ(Decode({0xFF, 0xFE, 'x', 0x00, 0x87, 0x65, 0x12}), "x\xE6\x96\x87");
 }
@@ -26,7 +28,9 @@ TEST(DecodeText, SurrogatePairsAndBrokenOnes) {
   // U+1F600 as a surrogate pair.
   EXPECT_EQ(Decode({0x3D, 0xD8, 0x00, 0xDE}), "\xF0\x9F\x98\x80");
   // A lone high surrogate, a lone low surrogate.
-  EXPECT_EQ(Decode({0x3D, 0xD8, 'a', 0}), "\xEF\xBF\xBD" "a");
+  EXPECT_EQ(Decode({0x3D, 0xD8, 'a', 0}),
+            "\xEF\xBF\xBD"
+            "a");
   EXPECT_EQ(Decode({0x00, 0xDE}), "\xEF\xBF\xBD");
   EXPECT_EQ(Decode({0x3D, 0xD8}), "\xEF\xBF\xBD");
 }

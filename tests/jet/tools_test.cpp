@@ -17,7 +17,7 @@ struct CommandResult {
 };
 
 CommandResult Export(const std::string& file, const std::string& table,
-           const std::string& password = "qarnivel") {
+                     const std::string& password = "qarnivel") {
   std::ostringstream out, err;
   int status = jet::RunExportCommand(file, table, password, out, err);
   return {status, out.str(), err.str()};
@@ -45,16 +45,19 @@ TEST(ExportCommand, WritesEscapedTabSeparatedRows) {
   std::vector<std::string> lines = Lines(run.out);
   ASSERT_EQ(lines.size(), 41u);
   EXPECT_EQ(lines[0], "EmpID\tEmpCode\tEmpName\tDeptID\tActive\tSalary\tJoinDate\tRemarks");
-  EXPECT_EQ(lines[2], "2\tE0002\tSean O'Brien\t10\t1\t4200.5\t2023-05-17 14:30:00\t"
-                      "Apostrophe in name: O'Brien");
-  EXPECT_EQ(lines[7], "7\tE0007\tBack\\\\Slash\t30\t1\t3000\t2017-03-15 00:00:00\t"
-                      "C:\\\\Temp\\\\new\\\\file.txt");
+  EXPECT_EQ(lines[2],
+            "2\tE0002\tSean O'Brien\t10\t1\t4200.5\t2023-05-17 14:30:00\t"
+            "Apostrophe in name: O'Brien");
+  EXPECT_EQ(lines[7],
+            "7\tE0007\tBack\\\\Slash\t30\t1\t3000\t2017-03-15 00:00:00\t"
+            "C:\\\\Temp\\\\new\\\\file.txt");
   EXPECT_EQ(lines[11], "11\tE0011\t\t50\t1\t1500\t2022-01-04 00:00:00\t");
   EXPECT_EQ(lines[12], "12\t\\N\t\\N\t\\N\t0\t\\N\t\\N\t\\N");
   EXPECT_EQ(lines[15].rfind("15\tE0015\tTime Only Join\t20\t1\t0\t1899-12-30 08:45:00\t", 0), 0u);
   EXPECT_EQ(lines[16].rfind("16\tE0016\tOld Date\t20\t0\t1e+15\t1850-07-04 06:00:00\t", 0), 0u);
-  EXPECT_EQ(lines[18], "18\tE0018\tControl Chars\t30\t1\t123456.789\t2001-09-11 08:46:00\t"
-                       "line1\\r\\nline2\\ttabbed");
+  EXPECT_EQ(lines[18],
+            "18\tE0018\tControl Chars\t30\t1\t123456.789\t2001-09-11 08:46:00\t"
+            "line1\\r\\nline2\\ttabbed");
 }
 
 TEST(ExportCommand, CurrencyHasFourDecimalsAndBinaryIsHex) {
