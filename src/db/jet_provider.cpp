@@ -2,13 +2,16 @@
 
 #include <cctype>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string_view>
 
 #include "db/connection_string.h"
 #include "db/error.h"
 #include "db/jet_field.h"
+#include "db/jet_properties.h"
 #include "jet/database.h"
+#include "jet/text.h"
 
 namespace db {
 namespace {
@@ -108,10 +111,14 @@ std::optional<std::string> ParseSelectAll(std::string_view text) {
 // first.
 class JetCursor : public Cursor {
  public:
-  JetCursor(std::shared_ptr<jet::Database> database, jet::TableCursor rows)
+  JetCursor(std::shared_ptr<jet::Database> database, jet::TableCursor rows,
+            const std::vector<std::string>& required)
       : database_(std::move(database)), rows_(std::move(rows)) {
-    for (const jet::Column& c : rows_->def().columns)
-      columns_.push_back(DescribeJetColumn(c, /*required=*/false));
+    for (const jet::Column& c : rows_->def().columns) {
+      bool is_required = false;
+      for (const std::string& name : required) is_required |= jet::NamesEqual(name, c.name);
+      columns_.push_back(DescribeJetColumn(c, is_required));
+    }
   }
 
   const std::vector<FieldInfo>& Columns() const override { return columns_; }
@@ -221,15 +228,32 @@ class JetSession : public Session {
         break;
     }
     try {
-      return std::make_unique<JetCursor>(database, database->OpenTable(entry->name));
+      static const std::vector<std::string> kNone;
+      const auto& required = RequiredColumnsOf(database);
+      auto found = required.find(entry->id);
+      return std::make_unique<JetCursor>(database, database->OpenTable(entry->name),
+                                         found == required.end() ? kNone : found->second);
     } catch (const jet::Error& e) {
       Refuse(e.what());
     }
   }
 
+  // The Required columns of every table of `database`, read once per session for its own file.
+  const std::map<int32_t, std::vector<std::string>>& RequiredColumnsOf(
+      const std::shared_ptr<jet::Database>& database) {
+    if (database != database_) {
+      linked_required_ = ReadRequiredColumns(*database);
+      return linked_required_;
+    }
+    if (!required_) required_ = ReadRequiredColumns(*database_);
+    return *required_;
+  }
+
   std::shared_ptr<jet::Database> database_;
   std::string path_;
   std::string password_;
+  std::optional<std::map<int32_t, std::vector<std::string>>> required_;
+  std::map<int32_t, std::vector<std::string>> linked_required_;
 };
 
 }  // namespace
