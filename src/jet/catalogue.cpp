@@ -57,12 +57,12 @@ std::vector<CatalogueEntry> ReadCatalogue(PageCache& cache) {
   size_t position[kFieldCount];
   std::vector<bool> wanted(def->columns.size(), false);
   for (int f = 0; f < kFieldCount; ++f) {
-    const Column* c = def->FindColumn(kFieldNames[f]);
-    if (c == nullptr) {
+    int index = def->ColumnIndex(kFieldNames[f]);
+    if (index < 0) {
       throw Error(cache.file_name() + ": the catalogue (MSysObjects) has no column " +
                   kFieldNames[f]);
     }
-    position[f] = static_cast<size_t>(c - def->columns.data());
+    position[f] = static_cast<size_t>(index);
     wanted[position[f]] = true;
   }
 

@@ -132,6 +132,11 @@ const Column* TableDef::FindColumn(std::string_view name) const {
   return nullptr;
 }
 
+int TableDef::ColumnIndex(std::string_view name) const {
+  const Column* c = FindColumn(name);
+  return c == nullptr ? -1 : static_cast<int>(c - columns.data());
+}
+
 const Column* TableDef::ColumnByNumber(uint16_t number) const {
   for (const Column& c : columns) {
     if (c.number == number) return &c;

@@ -88,6 +88,9 @@ struct TableDef {
 
   // The column named `name` (case-insensitive), or nullptr.
   const Column* FindColumn(std::string_view name) const;
+  // The position in `columns` (and in a cursor's values) of the column named `name`
+  // (case-insensitive), or -1.
+  int ColumnIndex(std::string_view name) const;
   // The column with physical number `number`, or nullptr.
   const Column* ColumnByNumber(uint16_t number) const;
 };

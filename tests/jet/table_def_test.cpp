@@ -104,6 +104,8 @@ TEST_F(SampleTables, CatalogueColumnsComeInDescriptorOrderNotColumnNumberOrder) 
   EXPECT_EQ(def.FindColumn("Id")->number, 0);
   EXPECT_EQ(def.FindColumn("parentid")->number, 1);
   EXPECT_EQ(def.FindColumn("Name")->number, 2);
+  EXPECT_EQ(def.ColumnIndex("NAME"), 11);
+  EXPECT_EQ(def.ColumnIndex("Nam"), -1);
   ASSERT_EQ(def.indexes.size(), 2u);
   EXPECT_EQ(def.indexes[0].name, "ParentIdName");
   EXPECT_EQ(KeyColumns(def.indexes[0]), (std::vector<std::string>{"ParentId", "Name"}));
