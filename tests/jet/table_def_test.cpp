@@ -137,6 +137,20 @@ TEST(AccessTableDefs, DeletedColumnLeavesAGapInColumnNumbers) {
   EXPECT_FALSE(rows.Next());
 }
 
+TEST(AccessTableDefs, DefinitionSpreadOverContinuationPages) {
+  MDB_REQUIRE_SHARED();
+  jet::Database db =
+      jet::Database::Open(*testenv::SharedDir() + "/fixtures/real/test2V2000.mdb", "");
+  const jet::TableDef& def = db.GetTableDef("MSP_PROJECTS");
+  jet::PageRef first = db.cache().Read(def.page);
+  EXPECT_NE(first->data()[4] | first->data()[5] << 8, 0) << "the definition has a next page";
+  ASSERT_EQ(def.columns.size(), 74u);
+  EXPECT_EQ(def.columns.front().name, "PROJ_ID");
+  EXPECT_EQ(def.columns[1].name, "PROJ_NAME");
+  EXPECT_EQ(def.indexes.size(), 2u);
+  EXPECT_FALSE(def.long_value_maps.empty());
+}
+
 TEST(AccessTableDefs, DescendingAndCompositeIndexesAndDecimalColumns) {
   MDB_REQUIRE_SHARED();
   const std::string real = *testenv::SharedDir() + "/fixtures/real/";
