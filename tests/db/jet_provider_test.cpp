@@ -9,6 +9,7 @@
 
 #include "db/catalog.h"
 #include "db/connection.h"
+#include "db/dao.h"
 #include "db/error.h"
 #include "db/jet_field.h"
 #include "db/source_session.h"
@@ -356,6 +357,58 @@ TEST(JetProvider, CatalogueKeepsForeignKeyIndexes) {
     return;
   }
   FAIL() << "no Table1";
+}
+
+// A copy of velda_sample.mdb in which the catalogue calls `xtbl` a link to another Access file
+// (Type 6, with no file named) and `W` an ODBC link (Type 4): the kinds no Jet 4 sample has.
+std::string CopyWithLinks() {
+  const std::string path = testenv::ScratchDir("jet_links") + "/links.mdb";
+  std::string bytes;
+  {
+    std::ifstream in(testenv::FixturePath("velda_sample.mdb"), std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  jet::Database db = jet::Database::Open(testenv::FixturePath("velda_sample.mdb"), kSourcePassword);
+  const jet::TableDef& def = db.GetTableDef("MSysObjects");
+  const jet::Column* type = def.FindColumn("Type");
+  const size_t name_at = size_t(def.FindColumn("Name") - def.columns.data());
+  jet::TableCursor rows = db.OpenTable("MSysObjects");
+  int patched = 0;
+  while (rows.Next()) {
+    const jet::Value& name = rows.values()[name_at];
+    int16_t new_type = name == jet::Value(std::string("xtbl")) ? 6
+                       : name == jet::Value(std::string("W")) ? 4 : 0;
+    if (new_type == 0) continue;
+    const size_t page = size_t(rows.page()) * 4096;
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + page);
+    const size_t row = jet::LoadU16(p + 14 + 2 * size_t(rows.slot())) & 0x1FFF;
+    bytes[page + row + 2 + type->fixed_offset] = static_cast<char>(new_type);
+    ++patched;
+  }
+  EXPECT_EQ(patched, 2);
+  std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+  return path;
+}
+
+TEST(JetProvider, LinkedTablesRaiseWhenTheirRowsCannotBeReached) {
+  const std::string path = CopyWithLinks();
+  auto session = OpenFixture(path);
+  std::string description;
+  EXPECT_EQ(RefusalNumber(*session, "SELECT * FROM xtbl", &description), kProviderError);
+  EXPECT_NE(description.find("'xtbl'"), std::string::npos) << description;
+  EXPECT_NE(description.find("cannot be opened"), std::string::npos) << description;
+  EXPECT_EQ(RefusalNumber(*session, "SELECT * FROM [W]", &description), kProviderError);
+  EXPECT_NE(description.find("ODBC"), std::string::npos) << description;
+  // The rest of the file reads as before, and the catalogue still lists both.
+  EXPECT_NO_THROW(session->Execute("SELECT * FROM tblEmployee"));
+  int found = 0;
+  for (const CatalogTable& t : session->ReadCatalog()) found += t.name == "xtbl" || t.name == "W";
+  EXPECT_EQ(found, 2);
+
+  auto dao = dao::OpenDatabase(path, false, false, ";pwd=qarnivel");
+  EXPECT_EQ(dao->TableDefByName("xtbl").connect, ";DATABASE=");
+  EXPECT_EQ(dao->TableDefByName("W").connect, "ODBC;");
+  EXPECT_EQ(dao->TableDefByName("tblEmployee").connect, "");
 }
 
 }  // namespace
