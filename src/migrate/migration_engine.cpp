@@ -27,6 +27,34 @@ void CutSeparator(std::string& list) { list.erase(list.size() >= 2 ? list.size()
 
 }  // namespace
 
+RowBatch::RowBatch(std::string head) : head_(std::move(head)) {}
+
+void RowBatch::Add(const std::string& values) {
+  rows_.push_back(values);
+  bytes_ += values.size() + 4;
+}
+
+bool RowBatch::Full() const { return rows_.size() >= kBatchRows || bytes_ >= kBatchBytes; }
+
+std::string RowBatch::Statement() const {
+  std::string s;
+  s.reserve(head_.size() + bytes_);
+  s += head_;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (i) s += "), (";
+    s += rows_[i];
+  }
+  s += ')';
+  return s;
+}
+
+std::string RowBatch::SingleStatement(size_t i) const { return head_ + rows_[i] + ")"; }
+
+void RowBatch::Clear() {
+  rows_.clear();
+  bytes_ = 0;
+}
+
 std::string FixQuote(const std::string& text) {
   std::string doubled;
   doubled.reserve(text.size() + 8);
@@ -56,11 +84,15 @@ std::string MigrationEngine::CreateAndInsertData_To_MYSQLTable(const std::string
   last_statement_.clear();
   std::string table;
   try {
-    // Backslashes in values are data: with this mode the doubled quotes are the only escaping a
-    // literal needs, so no value can end its literal early.
+    // Backslashes in values are data: with NO_BACKSLASH_ESCAPES the doubled quotes are the only
+    // escaping a literal needs, so no value can end its literal early. A server strict for
+    // transactional tables refuses a bad value in a one-row INSERT into any table; a multi-row
+    // INSERT into a MyISAM table would instead cut the value short past its first row, so the
+    // strictness is extended to all tables to keep the batched copy as exact as the row copy.
     last_statement_ =
         "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
-        "'NO_BACKSLASH_ESCAPES')";
+        "'NO_BACKSLASH_ESCAPES', IF(FIND_IN_SET('STRICT_TRANS_TABLES', @@SESSION.sql_mode), "
+        "'STRICT_ALL_TABLES', NULL))";
     mysql_.Execute(last_statement_);
 
     std::unique_ptr<db::dao::Database> catalogue =
@@ -177,8 +209,11 @@ void MigrationEngine::CopyTableRows(const std::string& source_table,
   std::unique_ptr<db::Recordset> rows = db::SourceSession().Execute(last_statement_);
   if (rows->Bof() || rows->Eof()) return;
   const std::string head = "INSERT INTO " + mysql_table + " (" + insert_columns + ") VALUES (";
+  RowBatch batch(head);
+  long sent = 0;  // rows the server holds for this table
   std::string values;
   while (!rows->Eof()) {
+    if (row_limit_ >= 0 && sent + long(batch.size()) >= row_limit_) break;
     values.clear();
     const db::Fields& fields = rows->Fields();
     for (int i = 0; i < fields.Count(); ++i) {
@@ -187,14 +222,63 @@ void MigrationEngine::CopyTableRows(const std::string& source_table,
     }
     if (values.find_first_not_of(' ') != std::string::npos) {
       CutSeparator(values);
-      last_statement_ = head + values + ")";
-      mysql_.Execute(last_statement_);
-      ++current_.rows_copied;
-      if (progress_ && current_.rows_copied % 10000 == 0) progress_(current_);
+      if (row_at_a_time_) {
+        last_statement_ = head + values + ")";
+        mysql_.Execute(last_statement_);
+        ++sent;
+        ReportRows(sent);
+      } else {
+        batch.Add(values);
+        if (batch.Full()) {
+          SendBatch(batch, mysql_table, &sent);
+          ReportRows(sent);
+        }
+      }
     }
     rows->MoveNext();
   }
+  if (!batch.empty()) SendBatch(batch, mysql_table, &sent);
   if (progress_) progress_(current_);
+}
+
+void MigrationEngine::ReportRows(long sent) {
+  const long before = current_.rows_copied;
+  current_.rows_copied = sent;
+  if (progress_ && sent / kProgressRows != before / kProgressRows) progress_(current_);
+}
+
+void MigrationEngine::SendBatch(RowBatch& batch, const std::string& mysql_table, long* sent) {
+  last_statement_ = batch.Statement();
+  try {
+    mysql_.Execute(last_statement_);
+    *sent += long(batch.size());
+    current_.rows_copied = *sent;
+    batch.Clear();
+    return;
+  } catch (const db::Error& e) {
+    if (e.number() != db::kProviderError) throw;
+  }
+  // The server refused a row of the batch. Make the table what one statement per row would have
+  // left: a table that keeps the rows before the refused one (MyISAM) keeps them, the
+  // auto-increment counter goes back to where it stood, and the batch is sent again row by row
+  // from the first row the table lacks, so the refused row fails alone, as it would have.
+  std::unique_ptr<db::Recordset> count = mysql_.Execute("SELECT COUNT(*) FROM " + mysql_table);
+  long kept = 0;
+  if (!count->Eof()) kept = long(count->Fields().Item(0).GetValue().AsInteger()) - *sent;
+  if (kept < 0 || size_t(kept) > batch.size()) kept = 0;
+  try {
+    mysql_.Execute("ALTER TABLE " + mysql_table + " AUTO_INCREMENT = 1");
+  } catch (const db::Error&) {
+    // A table without a counter has nothing to restore.
+  }
+  *sent += kept;
+  for (size_t i = size_t(kept); i < batch.size(); ++i) {
+    last_statement_ = batch.SingleStatement(i);
+    mysql_.Execute(last_statement_);
+    ++*sent;
+  }
+  current_.rows_copied = *sent;
+  batch.Clear();
 }
 
 }  // namespace migrate

@@ -19,6 +19,33 @@ struct Progress {
 };
 using ProgressCallback = std::function<void(const Progress&)>;
 
+// Rows of one table waiting to go to MySQL as one multi-row INSERT: the values lists of the
+// rows, as one statement per row would send them.
+class RowBatch {
+ public:
+  // A batch stays under both limits (one row larger than the byte limit travels alone); the
+  // server's own packet limit is far above them.
+  static constexpr size_t kBatchRows = 1000;
+  static constexpr size_t kBatchBytes = 1 << 20;
+
+  // `head` is "INSERT INTO table (columns) VALUES (".
+  explicit RowBatch(std::string head);
+  void Add(const std::string& values);
+  bool Full() const;
+  bool empty() const { return rows_.empty(); }
+  size_t size() const { return rows_.size(); }
+  // "INSERT INTO table (columns) VALUES (row 1), (row 2), ...".
+  std::string Statement() const;
+  // The statement one row alone would have been sent as.
+  std::string SingleStatement(size_t i) const;
+  void Clear();
+
+ private:
+  std::string head_;
+  std::vector<std::string> rows_;
+  size_t bytes_ = 0;
+};
+
 // The migration engine: the main window's operations that move the source database's own tables
 // (names beginning with "TBL" or "W_", any case) to MySQL. It reads through the global source
 // session (db::SourceSession) and writes through the MySQL session it is given; it talks to a
@@ -48,6 +75,8 @@ class MigrationEngine {
   void SetProgressCallback(ProgressCallback callback) { progress_ = std::move(callback); }
   // One INSERT per row instead of batches; the same end state, for comparison.
   void SetRowAtATime(bool row_at_a_time) { row_at_a_time_ = row_at_a_time; }
+  // Copies at most `rows` rows of each table (benchmarks); negative means all.
+  void SetRowLimit(long rows) { row_limit_ = rows; }
 
   // Selected tables left out of the last run because they are ODBC links: after a relink their
   // rows live in the very MySQL table a migration would drop first.
@@ -61,7 +90,12 @@ class MigrationEngine {
   std::string source_path_;
   ProgressCallback progress_;
   Progress current_;
+  static constexpr long kProgressRows = 10000;
+  void SendBatch(RowBatch& batch, const std::string& mysql_table, long* sent);
+  void ReportRows(long sent);
+
   bool row_at_a_time_ = false;
+  long row_limit_ = -1;
   std::vector<std::string> skipped_linked_;
   std::vector<std::string> migrated_;
   std::string last_statement_;

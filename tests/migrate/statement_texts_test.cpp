@@ -57,6 +57,7 @@ TEST_F(StatementTexts, RowsRenderedByType) {
        {db::Value::Text("a''b C:\\x\\"), db::Value::Boolean(false), db::Value::Double(-1234.56),
         db::Value::Null(), db::Value::Date({2023, 5, 17, 14, 29, 59, 999'000'000})}}};
   MigrationEngine engine(mysql_, screen_);
+  engine.SetRowAtATime(true);
   engine.CopyTableRows("t", "t", "`T`, `B`, `D`, `M`, `W`");
   ASSERT_EQ(log_->statements.size(), 2u);
   // Currency gets no value although its column is named: the server refuses such a row.
@@ -65,6 +66,37 @@ TEST_F(StatementTexts, RowsRenderedByType) {
   EXPECT_EQ(log_->statements[1],
             "INSERT INTO t (`T`, `B`, `D`, `M`, `W`) VALUES ('a''''b C:\\x\\', False, -1234.56, "
             "'2023-05-17 14:30:00')");
+}
+
+TEST_F(StatementTexts, BatchesJoinTheSameValuesAndReplayARefusedBatchRowByRow) {
+  ScriptedTable table{{Column("N", db::ado_type::kInteger, 4)}, {}};
+  for (int i = 1; i <= 2500; ++i) table.rows.push_back({db::Value::Integer(i)});
+  source_->tables["t"] = table;
+  // The second batch holds a row the server refuses.
+  log_->refuse = [](const std::string& s) -> const db::Error* {
+    static const db::Error bad(db::kProviderError, "Out of range value");
+    if (s.find("(1500)") != std::string::npos && s.rfind("INSERT", 0) == 0) return &bad;
+    return nullptr;
+  };
+  MigrationEngine engine(mysql_, screen_);
+  try {
+    engine.CopyTableRows("t", "t", "`N`");
+    FAIL() << "the refused row went through";
+  } catch (const db::Error& e) {
+    EXPECT_EQ(e.description(), "Out of range value");
+  }
+  const auto& s = log_->statements;
+  ASSERT_GE(s.size(), 4u);
+  EXPECT_EQ(s[0].rfind("INSERT INTO t (`N`) VALUES (1), (2), (3), ", 0), 0u);
+  EXPECT_NE(s[0].find("(999), (1000)"), std::string::npos);
+  EXPECT_EQ(s[1].rfind("INSERT INTO t (`N`) VALUES (1001), (1002)", 0), 0u);
+  EXPECT_EQ(s[2], "SELECT COUNT(*) FROM t");
+  EXPECT_EQ(s[3], "ALTER TABLE t AUTO_INCREMENT = 1");
+  // The recording server counts no rows, so the replay starts at the batch's first row and
+  // ends at the refused one.
+  EXPECT_EQ(s[4], "INSERT INTO t (`N`) VALUES (1001)");
+  EXPECT_EQ(s.back(), "INSERT INTO t (`N`) VALUES (1500)");
+  EXPECT_EQ(s.size(), 4u + 500u);
 }
 
 TEST_F(StatementTexts, EmptyTableSendsNothingAndDropIsQuiet) {
