@@ -84,12 +84,14 @@ std::optional<std::string> ParseSelectAll(std::string_view text) {
     size_t rest = pos;
     SkipBlanks(text, &rest);
     if (rest < text.size() && text[rest] != ';') {
-      // "tbl x" or "tbl-x": a name Jet reads only between brackets.
-      size_t end = text.find(';', pos);
-      std::string written(text.substr(start, end == std::string_view::npos ? end : end - start));
-      while (!written.empty() && IsBlank(written.back())) written.pop_back();
-      Refuse("Syntax error in FROM clause: the table name '" + written +
-             "' must be written in brackets, as [" + written + "].");
+      // "tbl x" or "tbl-x": a name Jet reads only between brackets (or a clause the provider
+      // does not read).
+      std::string written(text.substr(start));
+      while (!written.empty() && (IsBlank(written.back()) || written.back() == ';'))
+        written.pop_back();
+      Refuse("Syntax error in FROM clause near '" + written +
+             "': a table name with blanks or signs must be written in brackets, as [" + written +
+             "], and the Jet provider reads nothing but SELECT * FROM table.");
     }
   }
   SkipBlanks(text, &pos);
