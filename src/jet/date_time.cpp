@@ -1,7 +1,6 @@
 #include "jet/date_time.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace jet {
 namespace {
@@ -67,10 +66,24 @@ double DateTimeToJetDate(const DateTime& t) {
 }
 
 std::string FormatDateTime(const DateTime& t) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
-  return buffer;
+  // Hand-made rather than snprintf: exports format one date per row.
+  char text[19];
+  auto put = [&text](int at, int value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+      text[at + i] = static_cast<char>('0' + value % 10);
+  };
+  put(0, t.year, 4);
+  text[4] = '-';
+  put(5, t.month, 2);
+  text[7] = '-';
+  put(8, t.day, 2);
+  text[10] = ' ';
+  put(11, t.hour, 2);
+  text[13] = ':';
+  put(14, t.minute, 2);
+  text[16] = ':';
+  put(17, t.second, 2);
+  return std::string(text, sizeof text);
 }
 
 }  // namespace jet
