@@ -9,7 +9,16 @@
 namespace db {
 
 // Opens the Jet provider for "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=...;Jet OLEDB:Database
-// Password= ...;". Raises db::Error when the file cannot be opened.
+// Password= ...;" (values may be double-quoted; an unquoted one loses its outer blanks, among them
+// the one written after "Password="). Raises db::Error (kProviderError) when the file cannot be
+// opened: missing, not Jet 4, damaged, or the password is wrong.
+//
+// The session runs "SELECT * FROM name" and "SELECT * FROM [name]"; a bare name must be letters,
+// digits and underscores. Its rows are read as the cursor moves, from the engine's pages, so
+// memory does not grow with the table; the cursor keeps the file open after the session closes.
+// A table linked to another Access file is read from that file with the same password; a table
+// linked through ODBC, and every other statement, raise kProviderError with a description that
+// names the table or the statement.
 std::unique_ptr<Session> OpenJetSession(const std::string& connection_string);
 
 }  // namespace db

@@ -1,13 +1,10 @@
 #include "db/source_session.h"
 
-#include <exception>
-#include <memory>
-
 namespace db {
 namespace {
 
-std::unique_ptr<Connection>& Slot() {
-  static std::unique_ptr<Connection> session = std::make_unique<Connection>();
+Connection& Global() {
+  static Connection session;
   return session;
 }
 
@@ -44,18 +41,19 @@ std::string SourceConnectionString(const std::string& path, const std::string& p
          ";Jet OLEDB:Database Password= " + QuoteJetValue(password, true) + ";";
 }
 
-Connection& SourceSession() { return *Slot(); }
+Connection& SourceSession() { return Global(); }
 
 void OpenSourceSession(std::string path, const std::string& password) {
   try {
-    // The previous session goes first: releasing it closes it.
-    Slot() = std::make_unique<Connection>();
-    Connection& session = *Slot();
+    // A new connection, in effect: the one object is closed and all its properties set afresh,
+    // so that a caller still holding SourceSession() holds the new session, not a dangling one.
+    Connection& session = Global();
+    if (session.State() == kAdStateOpen) session.Close();
     session.SetCursorLocation(kAdUseClient);
     session.SetConnectionString(SourceConnectionString(path, password));
     session.Open(session.ConnectionString(), "", "", kAdConnectUnspecified);
-  } catch (const std::exception&) {
-    // Silent by design: callers read State().
+  } catch (...) {
+    // Silent by design, whatever was raised: callers read State().
   }
 }
 
