@@ -63,12 +63,18 @@ void UseAsteriskEcho(QLineEdit& edit) {
 
 void FieldLineEdit::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
-  if (!IsWindowSwitch(*event) && on_got_focus) on_got_focus();
+  // The first focus of a shown window arrives as a window activation too: what counts is whether
+  // the field had the window's focus before.
+  if (has_focus_) return;
+  has_focus_ = true;
+  if (on_got_focus) on_got_focus();
 }
 
 void FieldLineEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (!IsWindowSwitch(*event) && on_lost_focus) on_lost_focus();
+  if (IsWindowSwitch(*event)) return;
+  has_focus_ = false;
+  if (on_lost_focus) on_lost_focus();
 }
 
 void FieldLineEdit::keyPressEvent(QKeyEvent* event) {

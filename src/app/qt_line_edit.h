@@ -29,6 +29,10 @@ class FieldLineEdit : public QLineEdit {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // Whether the field holds its window's focus, which it keeps while another window is active.
+  bool has_focus_ = false;
 };
 
 // The character code of a typed key, from the key and its modifiers (Ctrl+A is 1 whatever text
