@@ -25,7 +25,9 @@ class Reader {
   }
 
  private:
-  const uint8_t* Data(size_t at) const { return reinterpret_cast<const uint8_t*>(bytes_.data() + at); }
+  const uint8_t* Data(size_t at) const {
+    return reinterpret_cast<const uint8_t*>(bytes_.data() + at);
+  }
   std::string_view bytes_;
 };
 

@@ -115,7 +115,8 @@ std::vector<std::string> IndexOrder(jet::Database& db) {
       page = jet::LoadU32(p->data() + 20);
     } else {
       const uint8_t* child = p->data() + 480 + end - 4;
-      page = uint32_t(child[0]) << 24 | uint32_t(child[1]) << 16 | uint32_t(child[2]) << 8 | child[3];
+      page = uint32_t(child[0]) << 24 | uint32_t(child[1]) << 16 | uint32_t(child[2]) << 8 |
+             child[3];
     }
   }
   std::vector<std::string> order;
@@ -152,7 +153,8 @@ TEST(Dao, TableDefsOrderMatchesTheIndexPagesOfRealFiles) {
       {testenv::FixturePath("velda_sample.mdb"), "qarnivel"}};
   if (auto shared = testenv::SharedDir()) {
     for (const char* f : {"indexTestV2000.mdb", "queryTestV2000.mdb", "test2V2000.mdb",
-                          "testIndexPropertiesV2000.mdb", "adox_jet4.mdb", "V2003_with-password.mdb"})
+                          "testIndexPropertiesV2000.mdb", "adox_jet4.mdb",
+                          "V2003_with-password.mdb"})
       files.emplace_back(*shared + "/fixtures/real/" + f, "password");
   }
   for (const auto& [path, password] : files) {

@@ -51,7 +51,8 @@ std::string ExportText(const Value& v, const FieldInfo& info) {
       break;
     }
     case Value::Kind::kText: raw = v.AsText(); break;
-    case Value::Kind::kBytes: raw = jet::Binary{std::string(v.AsBytes().begin(), v.AsBytes().end())};
+    case Value::Kind::kBytes:
+      raw = jet::Binary{std::string(v.AsBytes().begin(), v.AsBytes().end())};
   }
   std::string out;
   jet::AppendExportValue(raw, &out);
@@ -147,7 +148,8 @@ TEST(JetProvider, FieldTypesSizesAndAttributesAreJetOleDbs) {
   };
   std::map<std::string, std::vector<FieldInfo>> columns;
   for (const Expected& e : expected) {
-    if (!columns.count(e.table)) columns[e.table] = session->Execute(std::string("SELECT * FROM ") + e.table)->Columns();
+    if (!columns.count(e.table))
+      columns[e.table] = session->Execute(std::string("SELECT * FROM ") + e.table)->Columns();
     const FieldInfo* found = nullptr;
     for (const FieldInfo& f : columns[e.table])
       if (f.name == e.column) found = &f;
@@ -244,7 +246,8 @@ TEST(JetProvider, RefusesAnyOtherStatementClearly) {
 
 TEST(JetProvider, CursorKeepsItsDatabaseAfterTheSessionCloses) {
   Connection connection;
-  connection.Open(SourceConnectionString(testenv::FixturePath("velda_sample.mdb"), kSourcePassword));
+  connection.Open(
+      SourceConnectionString(testenv::FixturePath("velda_sample.mdb"), kSourcePassword));
   std::unique_ptr<Recordset> rs = connection.Execute("SELECT * FROM tblEmployee");
   connection.Close();
   int rows = 0;
@@ -254,7 +257,8 @@ TEST(JetProvider, CursorKeepsItsDatabaseAfterTheSessionCloses) {
 
 TEST(JetProvider, CatalogueListsIndexesInLogicalOrderWithKeyColumns) {
   Connection connection;
-  connection.Open(SourceConnectionString(testenv::FixturePath("velda_sample.mdb"), kSourcePassword));
+  connection.Open(
+      SourceConnectionString(testenv::FixturePath("velda_sample.mdb"), kSourcePassword));
   Catalog catalog;
   catalog.SetActiveConnection(connection);
   std::map<std::string, CatalogTable> tables;
@@ -289,7 +293,8 @@ TEST(JetProvider, CatalogueKeepsForeignKeyIndexes) {
     if (t.name != "Table1") continue;
     std::vector<std::string> names;
     for (const CatalogIndex& i : t.indexes) names.push_back(i.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"id", "PrimaryKey", "Table2Table1", "Table3Table1"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"id", "PrimaryKey", "Table2Table1", "Table3Table1"}));
     return;
   }
   FAIL() << "no Table1";
