@@ -33,6 +33,8 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& caption, int 
   label->setFont(Arial(9));
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   PlaceInTwips(*label, left, top, width, height);
+  // Labels lie under the other controls, as they did in the window's original toolkit.
+  label->lower();
   return label;
 }
 
@@ -83,7 +85,10 @@ QtMainWindow::QtMainWindow()
   AddLabel(database_frame, "lblTCP_IP_Server", QStringLiteral("TCP/IP Server :"), 720, 648, 1332,
            252);
   FieldLineEdit* server = AddField(database_frame, "txtTCP_IP_Server", 2280, 600, 2895, 350, 255);
-  AddLabel(database_frame, "lblPort", QStringLiteral("Port :"), 4800, 648, 972, 252);
+  // The port's label starts under the server field: its text stands at its right end, beside
+  // the port field, where it can be seen.
+  AddLabel(database_frame, "lblPort", QStringLiteral("Port :"), 4800, 648, 972, 252)
+      ->setAlignment(Qt::AlignRight | Qt::AlignTop);
   FieldLineEdit* port = AddField(database_frame, "txtPort", 6000, 600, 1215, 350, 7);
   QFont times(QStringLiteral("Times New Roman"));
   times.setPointSizeF(9);

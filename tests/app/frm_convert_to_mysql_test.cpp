@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -475,6 +476,33 @@ TEST(BrowseCommand, TakesTheDialogsFileNameEvenOnCancel) {
   w.form.cmdSourcePath_Click();
   EXPECT_EQ(w.source.Text(), "/kept.mdb");
   EXPECT_TRUE(w.screen.messages().empty());
+}
+
+// A field whose control is gone: every read throws, as the Qt adapter does.
+class GoneField : public input::MemoryField {
+ public:
+  using MemoryField::MemoryField;
+  std::string Text() const override { throw std::runtime_error("The field is gone."); }
+};
+
+TEST(CommandTraps, AnErrorIsShownUnderErrorAndGoesNoFurther) {
+  GoneField source{"txtSource_Path_MDB"};
+  GoneField server{"txtTCP_IP_Server"};
+  input::MemoryField port{"txtPort", "3306"}, database{"txtDatabase", "x"}, user{"txtUser", "u"},
+      password{"txtPassword"};
+  ui::RecordingScreen screen;
+  ScriptedView view;
+  frmConvert_To_MySQL form({source, server, port, database, user, password}, screen, view);
+  view.SetEnabled(Button::kConfirm, true);
+  form.Confirm_Click();
+  EXPECT_EQ(form.TestConnection("YES"), "FAIL");
+  ASSERT_EQ(screen.messages().size(), 2u);
+  EXPECT_EQ(screen.messages()[0].title, "Error");
+  EXPECT_EQ(screen.messages()[0].text, "The field is gone.");
+  EXPECT_EQ(screen.messages()[1].title, "Test Result");
+  EXPECT_EQ(screen.messages()[1].text, "The field is gone.");
+  EXPECT_EQ(screen.pointer(), Pointer::kArrow);
+  EXPECT_TRUE(view.BothDisabled());
 }
 
 TEST(RefreshLinkCommand, SaysItIsNotAvailableYet) {

@@ -18,6 +18,7 @@
 
 #include "app/qt_main_window.h"
 #include "app/qt_password_prompt.h"
+#include "app/qt_pictures.h"
 #include "app/qt_screen.h"
 #include "app/qt_twips.h"
 #include "db/source_session.h"
@@ -420,6 +421,9 @@ TEST(Screenshot, BothWindows) {
   QTest::keyClicks(prompt.findChild<QLineEdit*>("txtPassword"), "1234");
   QTest::qWait(300);
   EXPECT_TRUE(prompt.grab().save(dir + "/password_prompt.png"));
+  // The two small pictures, eight times their size, to look at their pixels.
+  EXPECT_TRUE(BrowsePicture().scaled(128, 128).save(dir + "/browse_picture_x8.png"));
+  EXPECT_TRUE(ProgramIcon().pixmap(16, 16).scaled(128, 128).save(dir + "/icon_x8.png"));
 }
 
 }  // namespace
