@@ -300,10 +300,25 @@ TEST(JetProvider, CatalogueKeepsForeignKeyIndexes) {
   FAIL() << "no Table1";
 }
 
-// A copy of velda_sample.mdb in which the catalogue calls `xtbl` a link to another Access file
-// (Type 6, with no file named) and `W` an ODBC link (Type 4): the kinds no Jet 4 sample has.
+// Little-endian helpers for writing catalogue rows by hand.
+void PutU16(std::string* bytes, size_t at, unsigned v) {
+  (*bytes)[at] = char(v & 0xFF);
+  (*bytes)[at + 1] = char(v >> 8);
+}
+std::string U16(unsigned v) { return {char(v & 0xFF), char(v >> 8)}; }
+std::string Ucs2(const std::string& ascii) {
+  std::string out;
+  for (char c : ascii) out += U16(uint8_t(c));
+  return out;
+}
+
+// A copy of velda_sample.mdb whose catalogue turns three tables into links, the kinds no Jet 4
+// sample has: `Employees` an ODBC link (Type 4), `xtbl` a link to another Access file with no
+// file named (Type 6), and `W` a link to table tblEmployee of "source.mdb" beside it (Type 6, its
+// catalogue row rewritten with Database and ForeignName). source.mdb is velda_sample.mdb.
 std::string CopyWithLinks() {
-  const std::string path = testenv::ScratchDir("jet_links") + "/links.mdb";
+  const std::string dir = testenv::ScratchDir("jet_links");
+  std::filesystem::copy_file(testenv::FixturePath("velda_sample.mdb"), dir + "/source.mdb");
   std::string bytes;
   {
     std::ifstream in(testenv::FixturePath("velda_sample.mdb"), std::ios::binary);
@@ -311,24 +326,81 @@ std::string CopyWithLinks() {
   }
   jet::Database db = jet::Database::Open(testenv::FixturePath("velda_sample.mdb"), kSourcePassword);
   const jet::TableDef& def = db.GetTableDef("MSysObjects");
-  const jet::Column* type = def.FindColumn("Type");
+  const uint16_t type_at = def.FindColumn("Type")->fixed_offset;
   const size_t name_at = size_t(def.FindColumn("Name") - def.columns.data());
   jet::TableCursor rows = db.OpenTable("MSysObjects");
   int patched = 0;
   while (rows.Next()) {
-    const jet::Value& name = rows.values()[name_at];
-    int16_t new_type = name == jet::Value(std::string("xtbl")) ? 6
-                       : name == jet::Value(std::string("W")) ? 4 : 0;
-    if (new_type == 0) continue;
+    const std::string name = std::get<std::string>(rows.values()[name_at]);
+    if (name != "Employees" && name != "xtbl" && name != "W") continue;
     const size_t page = size_t(rows.page()) * 4096;
-    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + page);
-    const size_t row = jet::LoadU16(p + 14 + 2 * size_t(rows.slot())) & 0x1FFF;
-    bytes[page + row + 2 + type->fixed_offset] = static_cast<char>(new_type);
+    const size_t slot = size_t(rows.slot());
+    auto offset = [&](size_t i) { return jet::LoadU16(reinterpret_cast<const uint8_t*>(
+                                             bytes.data() + page + 14 + 2 * i)) & 0x1FFFu; };
+    const size_t row = page + offset(slot);
+    bytes[row + 2 + type_at] = name == "Employees" ? 4 : 6;
     ++patched;
+    if (name != "W") continue;
+    // W is the last row of its page: rebuild it longer, ending where the row before it starts.
+    const size_t end = page + (slot == 0 ? 4096 : offset(slot - 1));
+    std::string old = bytes.substr(row, end - row);
+    const size_t mask_length = (jet::LoadU16(reinterpret_cast<const uint8_t*>(old.data())) + 7) / 8;
+    std::string mask = old.substr(old.size() - mask_length);
+    const auto at = [&](size_t pos) {
+      return jet::LoadU16(reinterpret_cast<const uint8_t*>(old.data() + pos));
+    };
+    const size_t var_count = at(old.size() - mask_length - 2);
+    std::vector<size_t> starts;
+    for (size_t v = 0; v <= var_count; ++v)  // entry var_count is the end of the data
+      starts.push_back(at(old.size() - mask_length - 4 - 2 * v));
+    std::string rebuilt = old.substr(0, starts[0]);
+    std::vector<size_t> new_starts;
+    const std::string file = Ucs2("source.mdb");
+    for (size_t v = 0; v < var_count; ++v) {
+      new_starts.push_back(rebuilt.size());
+      if (v == def.FindColumn("Database")->var_index) {
+        // An inline memo: 3-byte length, kind 0x80, 8 bytes of no pointer, the text.
+        rebuilt += U16(unsigned(file.size())) + std::string{0, char(0x80)} + std::string(8, 0);
+        rebuilt += file;
+      } else if (v == def.FindColumn("ForeignName")->var_index) {
+        rebuilt += Ucs2("tblEmployee");
+      } else {
+        rebuilt += old.substr(starts[v], starts[v + 1] - starts[v]);
+      }
+    }
+    rebuilt += U16(unsigned(rebuilt.size()));
+    for (size_t v = var_count; v-- > 0;) rebuilt += U16(unsigned(new_starts[v]));
+    rebuilt += U16(unsigned(var_count));
+    for (const char* column : {"Database", "ForeignName"}) {
+      const uint16_t number = def.FindColumn(column)->number;
+      mask[number / 8] = char(mask[number / 8] | (1 << (number % 8)));
+    }
+    rebuilt += mask;
+    const size_t start = end - rebuilt.size();
+    bytes.replace(start, rebuilt.size(), rebuilt);
+    PutU16(&bytes, page + 14 + 2 * slot, unsigned(start - page));
+    PutU16(&bytes, page + 2, unsigned(start - page - 14 - 2 * (slot + 1)));
   }
-  EXPECT_EQ(patched, 2);
+  EXPECT_EQ(patched, 3);
+  const std::string path = dir + "/links.mdb";
   std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
   return path;
+}
+
+TEST(JetProvider, AnAccessLinkReadsTheLinkedFilesTable) {
+  const std::string path = CopyWithLinks();
+  jet::Database engine = jet::Database::Open(path, kSourcePassword);
+  ASSERT_NE(engine.FindTable("W"), nullptr);
+  ASSERT_EQ(engine.FindTable("W")->kind, jet::TableKind::kLinkedAccess);
+  ASSERT_EQ(engine.FindTable("W")->foreign_name, "tblEmployee");
+  auto session = OpenFixture(path);
+  auto source = OpenFixture(testenv::FixturePath("velda_sample.mdb"));
+  EXPECT_EQ(ProviderExport(*session, "W"), ProviderExport(*source, "tblEmployee"));
+  EXPECT_EQ(session->Execute("SELECT * FROM W")->Columns()[0].attributes, 90);
+
+  auto dao = dao::OpenDatabase(path, false, false, ";pwd=qarnivel");
+  EXPECT_EQ(dao->TableDefByName("W").connect, ";DATABASE=source.mdb");
+  EXPECT_EQ(dao->TableDefByName("W").source_table_name, "tblEmployee");
 }
 
 TEST(JetProvider, LinkedTablesRaiseWhenTheirRowsCannotBeReached) {
@@ -338,17 +410,18 @@ TEST(JetProvider, LinkedTablesRaiseWhenTheirRowsCannotBeReached) {
   EXPECT_EQ(RefusalNumber(*session, "SELECT * FROM xtbl", &description), kProviderError);
   EXPECT_NE(description.find("'xtbl'"), std::string::npos) << description;
   EXPECT_NE(description.find("cannot be opened"), std::string::npos) << description;
-  EXPECT_EQ(RefusalNumber(*session, "SELECT * FROM [W]", &description), kProviderError);
+  EXPECT_EQ(RefusalNumber(*session, "SELECT * FROM [Employees]", &description), kProviderError);
   EXPECT_NE(description.find("ODBC"), std::string::npos) << description;
   // The rest of the file reads as before, and the catalogue still lists both.
   EXPECT_NO_THROW(session->Execute("SELECT * FROM tblEmployee"));
   int found = 0;
-  for (const CatalogTable& t : session->ReadCatalog()) found += t.name == "xtbl" || t.name == "W";
-  EXPECT_EQ(found, 2);
+  for (const CatalogTable& t : session->ReadCatalog())
+    found += t.name == "xtbl" || t.name == "Employees" || t.name == "W";
+  EXPECT_EQ(found, 3);
 
   auto dao = dao::OpenDatabase(path, false, false, ";pwd=qarnivel");
   EXPECT_EQ(dao->TableDefByName("xtbl").connect, ";DATABASE=");
-  EXPECT_EQ(dao->TableDefByName("W").connect, "ODBC;");
+  EXPECT_EQ(dao->TableDefByName("Employees").connect, "ODBC;");
   EXPECT_EQ(dao->TableDefByName("tblEmployee").connect, "");
 }
 
