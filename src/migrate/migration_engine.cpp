@@ -27,14 +27,15 @@ void CutSeparator(std::string& list) { list.erase(list.size() >= 2 ? list.size()
 
 }  // namespace
 
-RowBatch::RowBatch(std::string head) : head_(std::move(head)) {}
+RowBatch::RowBatch(std::string head, size_t max_bytes)
+    : head_(std::move(head)), max_bytes_(max_bytes) {}
 
 void RowBatch::Add(const std::string& values) {
   rows_.push_back(values);
   bytes_ += values.size() + 4;
 }
 
-bool RowBatch::Full() const { return rows_.size() >= kBatchRows || bytes_ >= kBatchBytes; }
+bool RowBatch::Full() const { return rows_.size() >= kBatchRows || bytes_ >= max_bytes_; }
 
 std::string RowBatch::Statement() const {
   std::string s;
@@ -94,6 +95,16 @@ std::string MigrationEngine::CreateAndInsertData_To_MYSQLTable(const std::string
         "'NO_BACKSLASH_ESCAPES', IF(FIND_IN_SET('STRICT_TRANS_TABLES', @@SESSION.sql_mode), "
         "'STRICT_ALL_TABLES', NULL))";
     mysql_.Execute(last_statement_);
+    if (!row_at_a_time_) {
+      // A statement must fit the server's packet; keep well below it, leaving room for the
+      // statement's head and for one row beyond the cap.
+      last_statement_ = "SELECT @@max_allowed_packet";
+      std::unique_ptr<db::Recordset> packet = mysql_.Execute(last_statement_);
+      const db::Value& v = packet->Fields().Item(0).GetValue();
+      const int64_t limit = v.kind() == db::Value::Kind::kInteger ? v.AsInteger() : 0;
+      batch_bytes_ = RowBatch::kMaxBatchBytes;
+      if (limit > 0 && size_t(limit / 4) < batch_bytes_) batch_bytes_ = size_t(limit / 4);
+    }
 
     std::unique_ptr<db::dao::Database> catalogue =
         db::dao::OpenDatabase(source_path, false, false, std::string(";pwd=") + db::kSourcePassword);
@@ -209,7 +220,7 @@ void MigrationEngine::CopyTableRows(const std::string& source_table,
   std::unique_ptr<db::Recordset> rows = db::SourceSession().Execute(last_statement_);
   if (rows->Bof() || rows->Eof()) return;
   const std::string head = "INSERT INTO " + mysql_table + " (" + insert_columns + ") VALUES (";
-  RowBatch batch(head);
+  RowBatch batch(head, batch_bytes_);
   long sent = 0;  // rows the server holds for this table
   std::string values;
   while (!rows->Eof()) {
@@ -238,6 +249,7 @@ void MigrationEngine::CopyTableRows(const std::string& source_table,
     rows->MoveNext();
   }
   if (!batch.empty()) SendBatch(batch, mysql_table, &sent);
+  current_.rows_copied = sent;
   if (progress_) progress_(current_);
 }
 
@@ -252,7 +264,6 @@ void MigrationEngine::SendBatch(RowBatch& batch, const std::string& mysql_table,
   try {
     mysql_.Execute(last_statement_);
     *sent += long(batch.size());
-    current_.rows_copied = *sent;
     batch.Clear();
     return;
   } catch (const db::Error& e) {
@@ -277,7 +288,6 @@ void MigrationEngine::SendBatch(RowBatch& batch, const std::string& mysql_table,
     mysql_.Execute(last_statement_);
     ++*sent;
   }
-  current_.rows_copied = *sent;
   batch.Clear();
 }
 

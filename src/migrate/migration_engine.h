@@ -23,13 +23,14 @@ using ProgressCallback = std::function<void(const Progress&)>;
 // rows, as one statement per row would send them.
 class RowBatch {
  public:
-  // A batch stays under both limits (one row larger than the byte limit travels alone); the
-  // server's own packet limit is far above them.
-  static constexpr size_t kBatchRows = 1000;
-  static constexpr size_t kBatchBytes = 1 << 20;
+  // A batch stays under both limits (one row larger than the byte limit travels alone). Every
+  // statement is a commit of its own, so fewer, larger statements are what makes the copy fast.
+  static constexpr size_t kBatchRows = 10000;
+  static constexpr size_t kMaxBatchBytes = 4 << 20;
 
-  // `head` is "INSERT INTO table (columns) VALUES (".
-  explicit RowBatch(std::string head);
+  // `head` is "INSERT INTO table (columns) VALUES ("; `max_bytes` caps a batch's values below
+  // the server's packet limit.
+  RowBatch(std::string head, size_t max_bytes);
   void Add(const std::string& values);
   bool Full() const;
   bool empty() const { return rows_.empty(); }
@@ -42,6 +43,7 @@ class RowBatch {
 
  private:
   std::string head_;
+  size_t max_bytes_;
   std::vector<std::string> rows_;
   size_t bytes_ = 0;
 };
@@ -95,6 +97,7 @@ class MigrationEngine {
   void ReportRows(long sent);
 
   bool row_at_a_time_ = false;
+  size_t batch_bytes_ = RowBatch::kMaxBatchBytes;
   long row_limit_ = -1;
   std::vector<std::string> skipped_linked_;
   std::vector<std::string> migrated_;
