@@ -98,8 +98,7 @@ void frmConvert_To_MySQL::Confirm_Click() {
     }
     // Opened once per run and then reused whatever the fields say later.
     if (mysql_session_.State() == db::kAdStateClosed) {
-      mysql_session_.Open(db::MySqlConnectionString(Settings()), "", "",
-                          db::kAdConnectUnspecified);
+      mysql_session_.Open(db::MySqlConnectionString(Settings()), "", "", db::kAdConnectUnspecified);
     }
     if (mysql_session_.State() == db::kAdStateClosed) {
       Say("Unable to connect to the MySQL database (" + txtDatabase.Text() +
@@ -136,8 +135,7 @@ void frmConvert_To_MySQL::Confirm_Click() {
 }
 
 void frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click() {
-  Say("Refreshing the linked tables is not available in this version of the program yet.",
-      kError);
+  Say("Refreshing the linked tables is not available in this version of the program yet.", kError);
 }
 
 void frmConvert_To_MySQL::cmdTest_Click() {

@@ -2,7 +2,6 @@
 #define MDBTOMYSQL_APP_QT_LINE_EDIT_H_
 
 #include <QLineEdit>
-
 #include <functional>
 #include <optional>
 

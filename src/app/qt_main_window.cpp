@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-
 #include <exception>
 
 #include "app/qt_line_edit.h"
@@ -110,8 +109,8 @@ QtMainWindow::QtMainWindow()
 
   QGroupBox* source_frame =
       AddFrame(this, "FrameSource", QStringLiteral("Source"), 120, 2880, 8412, 1092);
-  AddLabel(source_frame, "lblMDB_Source_Path", QStringLiteral("Source path (.mdb)"), 360, 360,
-           2172, 252);
+  AddLabel(source_frame, "lblMDB_Source_Path", QStringLiteral("Source path (.mdb)"), 360, 360, 2172,
+           252);
   FieldLineEdit* source_path =
       AddField(source_frame, "txtSource_Path_MDB", 360, 600, 7212, 350, 255);
   QPushButton* browse = AddButton(source_frame, "cmdSourcePath", QString(), 7680, 600, 444, 350);

@@ -2,7 +2,6 @@
 #define MDBTOMYSQL_APP_QT_MAIN_WINDOW_H_
 
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 #include <string>

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-
 #include <exception>
 
 #include "app/qt_line_edit.h"
@@ -63,8 +62,8 @@ QtPasswordPrompt::QtPasswordPrompt(std::string& migrate_password_success, QWidge
   password->setFocus(Qt::OtherFocusReason);
 
   password_ = std::make_unique<QtTextField>("txtPassword", *password);
-  form_ = std::make_unique<frmMigrate_Mysql_Pasword>(migrate_password_success, *password_,
-                                                     screen_, *this);
+  form_ = std::make_unique<frmMigrate_Mysql_Pasword>(migrate_password_success, *password_, screen_,
+                                                     *this);
   auto run = [this](void (frmMigrate_Mysql_Pasword::*handler)()) {
     return [this, handler] {
       try {

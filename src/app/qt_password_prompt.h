@@ -2,7 +2,6 @@
 #define MDBTOMYSQL_APP_QT_PASSWORD_PROMPT_H_
 
 #include <QDialog>
-
 #include <memory>
 #include <string>
 

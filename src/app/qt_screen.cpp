@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMessageBox>
-
 #include <utility>
 
 namespace app {

@@ -3,7 +3,6 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QTimer>
-
 #include <algorithm>
 #include <stdexcept>
 
@@ -16,9 +15,7 @@ QLineEdit& QtTextField::Edit() const {
 
 std::string QtTextField::Text() const { return Edit().text().toStdString(); }
 
-void QtTextField::SetText(const std::string& text) {
-  Edit().setText(QString::fromStdString(text));
-}
+void QtTextField::SetText(const std::string& text) { Edit().setText(QString::fromStdString(text)); }
 
 int QtTextField::SelStart() const {
   const QLineEdit& edit = Edit();

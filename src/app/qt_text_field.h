@@ -3,7 +3,6 @@
 
 #include <QLineEdit>
 #include <QPointer>
-
 #include <string>
 
 #include "input/text_field.h"

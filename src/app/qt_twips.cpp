@@ -1,7 +1,6 @@
 #include "app/qt_twips.h"
 
 #include <QWidget>
-
 #include <cmath>
 
 namespace app {

@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
 #include <stdexcept>
-#include <cstdio>
 #include <string>
 #include <vector>
 

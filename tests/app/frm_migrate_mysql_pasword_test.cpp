@@ -43,8 +43,8 @@ TEST(PasswordPrompt, AcceptsHourAndMinuteWithOuterSpaces) {
 }
 
 TEST(PasswordPrompt, RejectsAndStaysOpenWithTheTextKept) {
-  for (const std::string typed : {"", "    ", "09 41", "094", "09411", "\t0941", "0941\t",
-                                  "0942", "094107"}) {
+  for (const std::string typed :
+       {"", "    ", "09 41", "094", "09411", "\t0941", "0941\t", "0942", "094107"}) {
     SCOPED_TRACE("typed \"" + typed + "\"");
     Prompt p;
     p.password.SetText(typed);

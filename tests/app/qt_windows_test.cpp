@@ -11,7 +11,6 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -104,15 +103,24 @@ TEST_F(MainWindowTest, LaidOutInTwipsAtTheScreensDpi) {
     EXPECT_EQ(Edit("txtTCP_IP_Server")->geometry(), QRect(152, 40, 193, 23));
   }
   const Placed placed[] = {
-      {"FrameDatabase", 120, 120, 8412, 2652},   {"lblTCP_IP_Server", 720, 648, 1332, 252},
-      {"txtTCP_IP_Server", 2280, 600, 2895, 350}, {"lblPort", 4800, 648, 972, 252},
-      {"txtPort", 6000, 600, 1215, 350},          {"lblDatabase", 720, 1128, 1332, 252},
-      {"txtDatabase", 2280, 1080, 2895, 350},     {"lblUser", 720, 1608, 1332, 252},
-      {"txtUser", 2280, 1560, 2895, 350},         {"lblPassword", 720, 2088, 1332, 252},
-      {"txtPassword", 2280, 2040, 2895, 350},     {"cmdTest", 6000, 1080, 1215, 375},
-      {"cmdReset", 6000, 2040, 1215, 375},        {"FrameSource", 120, 2880, 8412, 1092},
-      {"lblMDB_Source_Path", 360, 360, 2172, 252}, {"txtSource_Path_MDB", 360, 600, 7212, 350},
-      {"cmdSourcePath", 7680, 600, 444, 350},     {"Confirm", 120, 4200, 2172, 492},
+      {"FrameDatabase", 120, 120, 8412, 2652},
+      {"lblTCP_IP_Server", 720, 648, 1332, 252},
+      {"txtTCP_IP_Server", 2280, 600, 2895, 350},
+      {"lblPort", 4800, 648, 972, 252},
+      {"txtPort", 6000, 600, 1215, 350},
+      {"lblDatabase", 720, 1128, 1332, 252},
+      {"txtDatabase", 2280, 1080, 2895, 350},
+      {"lblUser", 720, 1608, 1332, 252},
+      {"txtUser", 2280, 1560, 2895, 350},
+      {"lblPassword", 720, 2088, 1332, 252},
+      {"txtPassword", 2280, 2040, 2895, 350},
+      {"cmdTest", 6000, 1080, 1215, 375},
+      {"cmdReset", 6000, 2040, 1215, 375},
+      {"FrameSource", 120, 2880, 8412, 1092},
+      {"lblMDB_Source_Path", 360, 360, 2172, 252},
+      {"txtSource_Path_MDB", 360, 600, 7212, 350},
+      {"cmdSourcePath", 7680, 600, 444, 350},
+      {"Confirm", 120, 4200, 2172, 492},
       {"cmdExit", 7200, 4200, 1332, 492},
       {"cmdCreate_MySQL_Connection", 2400, 4200, 2292, 492},
   };
@@ -157,9 +165,8 @@ TEST_F(MainWindowTest, ControlsStartAsDesigned) {
     EXPECT_EQ(Edit(s.name)->text().toStdString(), s.text) << s.name;
     EXPECT_EQ(Edit(s.name)->maxLength(), s.max_length) << s.name;
     EXPECT_EQ(Edit(s.name)->isReadOnly(), std::string(s.name) == "txtDatabase") << s.name;
-    EXPECT_EQ(Edit(s.name)->echoMode(), std::string(s.name) == "txtPassword"
-                                            ? QLineEdit::Password
-                                            : QLineEdit::Normal)
+    EXPECT_EQ(Edit(s.name)->echoMode(),
+              std::string(s.name) == "txtPassword" ? QLineEdit::Password : QLineEdit::Normal)
         << s.name;
   }
   EXPECT_EQ(Edit("txtDatabase")->palette().color(QPalette::Base), QColor(224, 224, 224));
@@ -203,10 +210,10 @@ TEST_F(MainWindowTest, TabGoesThroughTheControlsInDesignedOrder) {
     }
     w = w->nextInFocusChain();
   } while (w != start && order.size() < 40);
-  EXPECT_EQ(order, (std::vector<std::string>{
-                       "txtTCP_IP_Server", "txtPort", "txtDatabase", "txtUser", "txtPassword",
-                       "cmdTest", "cmdReset", "txtSource_Path_MDB", "cmdSourcePath", "Confirm",
-                       "cmdExit", "cmdCreate_MySQL_Connection"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"txtTCP_IP_Server", "txtPort", "txtDatabase",
+                                             "txtUser", "txtPassword", "cmdTest", "cmdReset",
+                                             "txtSource_Path_MDB", "cmdSourcePath", "Confirm",
+                                             "cmdExit", "cmdCreate_MySQL_Connection"}));
 }
 
 TEST_F(MainWindowTest, KeysGoThroughTheFieldHandlers) {
@@ -376,8 +383,8 @@ TEST_F(MainWindowTest, MigrateAsksOnlyWithBothSessionsOpen) {
   Edit("txtTCP_IP_Server")->setText("127.0.0.1");
   Edit("txtPort")->setText(QString::number(testenv::TestServer()->port));
   Edit("txtDatabase")->setText("mysql");
-  Edit("txtSource_Path_MDB")->setText(
-      QString::fromStdString(testenv::FixturePath("velda_sample.mdb")));
+  Edit("txtSource_Path_MDB")
+      ->setText(QString::fromStdString(testenv::FixturePath("velda_sample.mdb")));
   QTest::mouseClick(ButtonNamed("cmdTest"), Qt::LeftButton);
   ASSERT_EQ(boxes_.shown.size(), 1u);
   EXPECT_EQ(boxes_.shown[0].text, "Connection successful");
