@@ -115,6 +115,7 @@ void frmConvert_To_MySQL::Confirm_Click() {
     screen_.SetPointer(Pointer::kHourglass);
     engine_ = std::make_unique<migrate::MigrationEngine>(mysql_session_, screen_);
     if (progress_) engine_->SetProgressCallback(progress_);
+    engine_->SetRowAtATime(row_at_a_time_);
     last_result_ = engine_->CreateAndInsertData_To_MYSQLTable(path);
     if (last_result_ == "OK") {
       std::string details;

@@ -83,6 +83,8 @@ class frmConvert_To_MySQL {
   const migrate::MigrationEngine* LastMigration() const { return engine_.get(); }
   // Passed to the engine of every later migration.
   void SetProgressCallback(migrate::ProgressCallback callback) { progress_ = std::move(callback); }
+  // Passed to the engine of every later migration: one INSERT per row, for comparison.
+  void SetRowAtATime(bool row_at_a_time) { row_at_a_time_ = row_at_a_time; }
 
   input::TextField& txtSource_Path_MDB;
   input::TextField& txtTCP_IP_Server;
@@ -106,6 +108,7 @@ class frmConvert_To_MySQL {
   std::string last_result_;
   std::unique_ptr<migrate::MigrationEngine> engine_;
   migrate::ProgressCallback progress_;
+  bool row_at_a_time_ = false;
   // The window's CommonDialog: made on first use and kept, so that it remembers the file chosen
   // last.
   std::unique_ptr<filedialog::UnicodeFileDialog> common_dialog_;
