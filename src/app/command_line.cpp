@@ -3,8 +3,12 @@
 #include <optional>
 #include <ostream>
 
+#include "app/frm_convert_to_mysql.h"
+#include "app/main_window_view.h"
 #include "db/source_session.h"
+#include "input/memory_field.h"
 #include "jet/tools.h"
+#include "ui/console_screen.h"
 
 namespace {
 
@@ -62,6 +66,49 @@ int UsageError(const std::string& message, std::ostream& err) {
   return 2;
 }
 
+// The main window without a window: --yes stands in for the migration password prompt.
+class CommandLineView : public app::MainWindowView {
+ public:
+  void SetEnabled(Button, bool) override {}
+  void ShowPasswordPrompt(std::string& migrate_password_success) override {
+    migrate_password_success = "YES";
+  }
+};
+
+// `mdbtomysql migrate`: the migration command of the main window, run on fields filled from
+// the options (the window's start values where an option is not given).
+int RunMigrate(const Arguments& a, std::ostream& out, std::ostream& err) {
+  if (!a.error.empty()) return UsageError(a.error, err);
+  if (!a.positional.empty()) return UsageError("unexpected argument " + a.positional[0], err);
+  if (!a.Option("--source")) return UsageError("--source FILE is required", err);
+  if (!a.Flag("--yes"))
+    return UsageError("--yes is required: a migration drops the MySQL tables of the same names",
+                      err);
+  input::MemoryField source("txtSource_Path_MDB", *a.Option("--source"));
+  input::MemoryField server("txtTCP_IP_Server", a.Option("--server").value_or("localhost"));
+  input::MemoryField port("txtPort", a.Option("--port").value_or("3306"));
+  input::MemoryField database("txtDatabase", a.Option("--database").value_or("VELDA_MYSQL"));
+  input::MemoryField user("txtUser", a.Option("--user").value_or("root"));
+  input::MemoryField password("txtPassword", a.Option("--password").value_or(""));
+  ui::ConsoleScreen screen(out, err);
+  CommandLineView view;
+  app::frmConvert_To_MySQL form({source, server, port, database, user, password}, screen, view);
+  form.SetProgressCallback([&err](const migrate::Progress& p) {
+    err << "table " << p.table_number << " of " << p.table_count << ": " << p.table_name << ", "
+        << p.rows_copied << " rows\n";
+  });
+  if (a.Flag("--row-at-a-time")) form.SetRowAtATime(true);
+  form.Confirm_Click();
+  const std::string& result = form.LastMigrationResult();
+  if (const migrate::MigrationEngine* engine = form.LastMigration()) {
+    for (const std::string& table : engine->MigratedTables()) out << "migrated: " << table << "\n";
+    for (const std::string& table : engine->SkippedLinkedTables())
+      out << "left out (a linked table): " << table << "\n";
+  }
+  out << (result.empty() ? "FAIL" : result) << "\n";
+  return result == "OK" ? 0 : 1;
+}
+
 }  // namespace
 
 std::string CommandLineUsage() {
@@ -71,7 +118,12 @@ std::string CommandLineUsage() {
          "                                      list the tables of a .mdb file\n"
          "  mdbtomysql export FILE TABLE [--password PW]\n"
          "                                      write one table as tab-separated text\n"
-         "The password of the .mdb file is qarnivel unless --password says otherwise.\n";
+         "  mdbtomysql migrate --source FILE [--server H] [--port P] [--database D]\n"
+         "                     [--user U] [--password PW] [--row-at-a-time] --yes\n"
+         "                                      migrate the tables of a .mdb file to MySQL\n"
+         "                                      (drops the MySQL tables of the same names)\n"
+         "The password of the .mdb file is qarnivel unless --password says otherwise\n"
+         "(for migrate, --password is the MySQL password).\n";
 }
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -89,6 +141,11 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "tables") return jet::RunTablesCommand(a.positional[0], password, out, err);
     return jet::RunExportCommand(a.positional[0], a.positional[1], password, out, err);
   }
+  if (command == "migrate")
+    return RunMigrate(Split(args, {"--source", "--server", "--port", "--database", "--user",
+                                   "--password"},
+                            {"--yes", "--row-at-a-time"}),
+                      out, err);
   err << "mdbtomysql: unknown command \"" << args[0] << "\"\n" << CommandLineUsage();
   return 2;
 }
