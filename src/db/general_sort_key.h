@@ -1,17 +1,12 @@
 #ifndef MDBTOMYSQL_DB_GENERAL_SORT_KEY_H_
 #define MDBTOMYSQL_DB_GENERAL_SORT_KEY_H_
 
-#include <string>
-#include <string_view>
+// The sort key lives in the engine, which needs it to check and maintain text indexes.
+#include "jet/general_sort_key.h"
 
 namespace db {
 
-// The index key bytes of a text in Jet 4's "General" sort order (version 0, the order of Access
-// 2000-2003 files), without the leading 0x7F flag: comparing two keys byte by byte (unsigned)
-// orders the texts as a Jet index on them does. Case is folded; trailing blanks and everything
-// after the first 255 characters are ignored. `utf8` is UTF-8; characters beyond U+00FF, which
-// Access table names hardly ever hold, sort after all others by their code point.
-std::string GeneralSortKey(std::string_view utf8);
+using jet::GeneralSortKey;
 
 }  // namespace db
 

@@ -1,9 +1,9 @@
-#include "db/general_sort_key.h"
+#include "jet/general_sort_key.h"
 
 #include <cstdint>
 #include <vector>
 
-namespace db {
+namespace jet {
 namespace {
 
 enum CodeClass : uint8_t { kIgnored, kUnprintable, kSimple, kInternational };
@@ -150,4 +150,4 @@ std::string GeneralSortKey(std::string_view utf8) {
   return key;
 }
 
-}  // namespace db
+}  // namespace jet

@@ -1,10 +1,10 @@
-#ifndef MDBTOMYSQL_DB_GENERAL_SORT_KEY_H_
-#define MDBTOMYSQL_DB_GENERAL_SORT_KEY_H_
+#ifndef MDBTOMYSQL_JET_GENERAL_SORT_KEY_H_
+#define MDBTOMYSQL_JET_GENERAL_SORT_KEY_H_
 
 #include <string>
 #include <string_view>
 
-namespace db {
+namespace jet {
 
 // The index key bytes of a text in Jet 4's "General" sort order (version 0, the order of Access
 // 2000-2003 files), without the leading 0x7F flag: comparing two keys byte by byte (unsigned)
@@ -13,6 +13,6 @@ namespace db {
 // Access table names hardly ever hold, sort after all others by their code point.
 std::string GeneralSortKey(std::string_view utf8);
 
-}  // namespace db
+}  // namespace jet
 
-#endif  // MDBTOMYSQL_DB_GENERAL_SORT_KEY_H_
+#endif  // MDBTOMYSQL_JET_GENERAL_SORT_KEY_H_

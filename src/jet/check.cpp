@@ -1,0 +1,274 @@
+#include "jet/check.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <unordered_map>
+
+#include "jet/byte_order.h"
+#include "jet/index_key.h"
+#include "jet/index_page.h"
+#include "jet/table_cursor.h"
+#include "jet/usage_map.h"
+
+namespace jet {
+namespace {
+
+constexpr PageNumber kCataloguePage = 2;
+constexpr PageNumber kGlobalMapPage = 1;
+
+std::string Pointer(RowPointer p) {
+  return "page " + std::to_string(p.page) + " slot " + std::to_string(p.row);
+}
+
+uint32_t Word(RowPointer p) { return p.page << 8 | p.row; }
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (!out.empty()) out += ' ';
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
+}
+
+// One table's rows as the indexes must see them.
+struct IndexedRow {
+  RowPointer where;
+  std::vector<std::optional<std::string>> keys;  // per real index; nothing: not computable
+  std::vector<bool> null_keys;                   // per real index
+};
+
+class Checker {
+ public:
+  explicit Checker(Database& db) : db_(db), cache_(db.cache()) {}
+
+  CheckReport Run() {
+    Use(0, "the header");
+    Use(kGlobalMapPage, "the global usage map");
+    std::set<PageNumber> seen;
+    std::vector<std::pair<std::string, PageNumber>> tables;
+    for (const CatalogueEntry& e : db_.Tables()) {
+      if (e.table_def != 0 && seen.insert(e.table_def).second)
+        tables.emplace_back(e.name, e.table_def);
+    }
+    if (seen.count(kCataloguePage) == 0) tables.emplace_back("MSysObjects", kCataloguePage);
+    for (const auto& [name, page] : tables) {
+      try {
+        CheckTable(name, page);
+      } catch (const Error& e) {
+        report_.errors.push_back("table " + name + ": " + e.what());
+      }
+    }
+    CheckGlobalMap();
+    return std::move(report_);
+  }
+
+ private:
+  void Use(PageNumber page, const std::string& what) { used_.emplace(page, what); }
+
+  void UseMapHolder(RowPointer map, const std::string& table) {
+    if (!map.IsNull()) Use(map.page, "usage maps of " + table);
+  }
+
+  void CheckTable(const std::string& name, PageNumber first) {
+    ++report_.tables;
+    for (PageNumber page = first, hops = 0; page != 0 && page < cache_.page_count() && hops < 256;
+         ++hops) {
+      Use(page, "definition of " + name);
+      page = LoadU32(cache_.Read(page)->data() + 4);
+    }
+    auto def = std::make_shared<const TableDef>(ReadTableDef(cache_, first));
+    const std::string table = (def->system ? "system table " : "table ") + name;
+    UseMapHolder(def->owned_pages, name);
+    UseMapHolder(def->free_space, name);
+    for (const LongValueMaps& lv : def->long_value_maps) {
+      UseMapHolder(lv.owned_pages, name);
+      UseMapHolder(lv.free_space, name);
+      UseOwnedPages(lv.owned_pages, first, table + ": long values", /*data_only=*/false);
+    }
+    UseOwnedPages(def->owned_pages, first, table, /*data_only=*/true);
+
+    std::vector<IndexedRow> rows;
+    TableCursor cursor(cache_, def);
+    try {
+      while (cursor.Next()) {
+        IndexedRow row;
+        row.where = RowPointer{cursor.page(), static_cast<uint8_t>(cursor.slot())};
+        for (const RealIndex& index : def->real_indexes) {
+          row.keys.push_back(EncodeIndexKey(*def, index, cursor.values()));
+          row.null_keys.push_back(KeyIsNull(*def, index, cursor.values()));
+        }
+        rows.push_back(std::move(row));
+      }
+    } catch (const Error& e) {
+      report_.errors.push_back(table + ": rows cannot be read: " + e.what());
+      return;
+    }
+    if (rows.size() != def->row_count) {
+      std::string text = table + ": the definition counts " + std::to_string(def->row_count) +
+                         " rows, the table holds " + std::to_string(rows.size());
+      (def->system ? report_.warnings : report_.errors).push_back(text);
+    }
+    for (size_t i = 0; i < def->real_indexes.size(); ++i) {
+      UseMapHolder(def->real_indexes[i].usage_map, name);
+      CheckIndex(*def, table, i, rows);
+    }
+  }
+
+  // Marks the pages of an owned-pages map that really are this table's; warns about the others.
+  void UseOwnedPages(RowPointer map_row, PageNumber table_def, const std::string& what,
+                     bool data_only) {
+    if (map_row.IsNull()) return;
+    UsageMap map = UsageMap::Load(cache_, map_row);
+    for (std::optional<PageNumber> p = map.NextPage(0); p; p = map.NextPage(*p + 1)) {
+      PageRef page = cache_.Read(*p);
+      if (page->type() == kPageData && LoadU32(page->data() + 4) == table_def) {
+        Use(*p, what);
+      } else if (data_only) {
+        report_.warnings.push_back(what + ": its page map lists page " + std::to_string(*p) +
+                                   ", which is not one of its data pages");
+      }
+    }
+  }
+
+  std::string IndexName(const TableDef& def, size_t real) const {
+    std::string names;
+    for (const Index& index : def.indexes) {
+      if (index.real_index != real) continue;
+      names += names.empty() ? index.name : "/" + index.name;
+    }
+    return names.empty() ? "#" + std::to_string(real) : names;
+  }
+
+  void CheckIndex(const TableDef& def, const std::string& table, size_t real,
+                  const std::vector<IndexedRow>& rows) {
+    ++report_.indexes;
+    const RealIndex& index = def.real_indexes[real];
+    const std::string where = table + ": index " + IndexName(def, real);
+    IndexTree tree;
+    try {
+      tree = ReadIndexTree(cache_, index, def.page);
+    } catch (const Error& e) {
+      report_.errors.push_back(where + ": " + e.what());
+      return;
+    }
+    std::set<PageNumber> map_pages;
+    try {
+      UsageMap map = UsageMap::Load(cache_, index.usage_map);
+      for (std::optional<PageNumber> p = map.NextPage(0); p; p = map.NextPage(*p + 1)) {
+        map_pages.insert(*p);
+      }
+    } catch (const Error& e) {
+      report_.errors.push_back(where + ": its page map cannot be read: " + e.what());
+    }
+    for (PageNumber p : tree.pages) {
+      Use(p, where);
+      if (map_pages.count(p) == 0) {
+        report_.errors.push_back(where + ": page " + std::to_string(p) +
+                                 " of the tree is missing from the index's page map");
+      }
+    }
+
+    std::unordered_map<uint32_t, size_t> by_pointer;
+    for (size_t i = 0; i < rows.size(); ++i) by_pointer.emplace(Word(rows[i].where), i);
+    std::vector<bool> found(rows.size(), false);
+    const bool ignore_nulls = (index.flags & 0x02) != 0;
+    for (size_t i = 0; i < tree.entries.size(); ++i) {
+      const IndexEntry& e = tree.entries[i];
+      if (i > 0 && !(tree.entries[i - 1].bytes < e.bytes)) {
+        report_.errors.push_back(where + ": entry for row " + Pointer(e.row) +
+                                 " is out of key order (after the entry for row " +
+                                 Pointer(tree.entries[i - 1].row) + ")");
+      }
+      auto row = by_pointer.find(Word(e.row));
+      if (row == by_pointer.end()) {
+        report_.errors.push_back(where + ": entry for row " + Pointer(e.row) +
+                                 ", which is not a live row of the table");
+        continue;
+      }
+      if (found[row->second]) {
+        report_.errors.push_back(where + ": row " + Pointer(e.row) + " has two entries");
+      }
+      found[row->second] = true;
+      const std::optional<std::string>& key = rows[row->second].keys[real];
+      if (key && *key != e.key()) {
+        report_.errors.push_back(where + ": entry for row " + Pointer(e.row) + " has key " +
+                                 Hex(e.key()) + ", the row's values give " + Hex(*key));
+      }
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (found[i] || (ignore_nulls && rows[i].null_keys[real])) continue;
+      report_.errors.push_back(where + ": row " + Pointer(rows[i].where) +
+                               " has no entry in the index");
+    }
+  }
+
+  // The global map (page 1, row 0): a set bit means the page is free.
+  void CheckGlobalMap() {
+    PageRef page = cache_.Read(kGlobalMapPage);
+    RowSlot slot;
+    try {
+      if (page->type() != kPageData) throw Error(cache_.Where(kGlobalMapPage) + "not a data page");
+      slot = ReadSlot(*page, 0, cache_);
+    } catch (const Error& e) {
+      report_.errors.push_back(std::string("the global usage map cannot be read: ") + e.what());
+      return;
+    }
+    const uint8_t* row = page->data() + slot.offset;
+    if (slot.length < 5 || row[0] != 0) {
+      report_.warnings.push_back(
+          "the global usage map is not an inline map; free pages not checked");
+      return;
+    }
+    const PageNumber start = LoadU32(row + 1);
+    const size_t bits = (slot.length - 5) * 8u;
+    // Jackcess slides the map's window to the end of a growing file and leaves the pages before
+    // it in use; pages outside the window are neither judged used nor free.
+    auto covered = [&](PageNumber p) { return p >= start && p - start < bits; };
+    auto is_free = [&](PageNumber p) {
+      size_t bit = p - start;
+      return ((row[5 + bit / 8] >> (bit % 8)) & 1) != 0;
+    };
+    for (const auto& [p, what] : used_) {
+      if (p < cache_.page_count() && covered(p) && is_free(p)) {
+        report_.errors.push_back("page " + std::to_string(p) + " is used by " + what +
+                                 " but the global usage map marks it free");
+      }
+    }
+    for (PageNumber p = 0; p < cache_.page_count(); ++p) {
+      if (covered(p) && used_.count(p) == 0 && !is_free(p)) report_.unreachable_pages.push_back(p);
+    }
+  }
+
+  Database& db_;
+  PageCache& cache_;
+  CheckReport report_;
+  std::map<PageNumber, std::string> used_;
+};
+
+}  // namespace
+
+CheckReport CheckDatabase(Database& db) { return Checker(db).Run(); }
+
+int RunCheckCommand(const std::string& file, const std::string& password, std::ostream& out,
+                    std::ostream& err) {
+  CheckReport report;
+  try {
+    Database db = Database::Open(file, password);
+    report = CheckDatabase(db);
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return 1;
+  }
+  for (const std::string& e : report.errors) out << "error: " << e << "\n";
+  for (const std::string& w : report.warnings) out << "warning: " << w << "\n";
+  out << file << ": " << report.tables << " tables, " << report.indexes
+      << " indexes: " << report.errors.size() << " errors, " << report.warnings.size()
+      << " warnings, " << report.unreachable_pages.size() << " unreachable pages\n";
+  return report.ok() ? 0 : 1;
+}
+
+}  // namespace jet
