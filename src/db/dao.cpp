@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "db/ascii_case.h"
 #include "db/connection_string.h"
 #include "db/error.h"
 #include "db/general_sort_key.h"
@@ -10,16 +11,6 @@
 
 namespace db::dao {
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 class JetDatabase : public Database {
  public:

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "db/ascii_case.h"
 #include "db/error.h"
 
 namespace db {
@@ -14,16 +15,6 @@ constexpr long kItemNotFound = 3265;
   throw Error(kNoCurrentRecord,
               "Either BOF or EOF is True, or the current record has been deleted. Requested "
               "operation requires a current record.");
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
 }
 
 }  // namespace

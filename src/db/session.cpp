@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "db/ascii_case.h"
 #include "db/connection_string.h"
 #include "db/error.h"
 #include "db/jet_provider.h"
@@ -9,15 +10,6 @@
 
 namespace db {
 namespace {
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
 
 [[noreturn]] void RaiseProviderNotFound() {
   throw Error(3706, "Provider cannot be found. It may not be properly installed.");
