@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "db/error.h"
+
 namespace db::dao {
 
 // One table definition as DAO shows it.
@@ -27,6 +29,32 @@ class Database {
   // The definition named `name` (case-insensitive). Raises 3265 "Item not found in this
   // collection." when there is none.
   TableDef TableDefByName(const std::string& name);
+
+  // CreateTableDef(name): a new definition that belongs to no database until AppendTableDef.
+  // The caller sets its `connect` and `source_table_name`; nothing is written here.
+  static TableDef CreateTableDef(const std::string& name) { return TableDef{name, {}, {}, false}; }
+
+  // Whether this engine writes linked table definitions (AppendTableDef, RefreshLink). A caller
+  // that drops a table before linking its name anew asks first, so that an engine without
+  // links loses no table.
+  virtual bool CanLinkTables() const { return false; }
+
+  // TableDefs.Append: writes `def` (name, Connect, SourceTableName) as a new linked table.
+  // Raises db::Error when the name is taken or the engine refuses.
+  virtual void AppendTableDef(const TableDef& /*def*/) {
+    throw Error(kNotSupported, "Appending a linked table definition is not supported by this "
+                               "engine yet.");
+  }
+
+  // RefreshLink on the existing definition named `def.name`, whose Connect has been set to
+  // `def.connect`: stores the new Connect and SourceTableName and reconnects the link. Raises
+  // db::Error when there is no such definition, it is a local table, or the engine refuses.
+  virtual void RefreshLink(const TableDef& /*def*/) {
+    throw Error(kNotSupported, "Refreshing a linked table is not supported by this engine yet.");
+  }
+
+  // DAO's "Operation is not supported for this type of object."
+  static constexpr long kNotSupported = 3251;
 };
 
 // DBEngine.OpenDatabase(name, options, read_only, connect) for a Jet file: `connect` is

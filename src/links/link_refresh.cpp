@@ -1,0 +1,176 @@
+#include "links/link_refresh.h"
+
+#include <exception>
+#include <utility>
+
+#include "db/connection_strings.h"
+#include "db/error.h"
+#include "db/source_session.h"
+
+namespace links {
+namespace {
+
+// Upper case for ASCII letters only, so that the bytes of UTF-8 names compare unchanged.
+std::string Upper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+std::string Description(const std::exception& e) {
+  if (const auto* error = dynamic_cast<const db::Error*>(&e)) return error->description();
+  return e.what();
+}
+
+std::string DaoConnect() { return std::string(";pwd=") + db::kSourcePassword; }
+
+}  // namespace
+
+db::Connection& DataSourceSession() {
+  static db::Connection session;
+  return session;
+}
+
+std::string LinkConnectString(const std::string& data_source_name) {
+  return "ODBC;DSN=" + data_source_name + ";";
+}
+
+std::string TableQuery(const std::string& db_Code) {
+  return "SELECT table_name FROM information_schema.tables where table_schema='" + db_Code + "';";
+}
+
+LinkRefresh::LinkRefresh(std::string source_path, std::string database, ui::Screen& screen,
+                         DaoOpener open_database)
+    : source_path_(std::move(source_path)),
+      database_(std::move(database)),
+      screen_(screen),
+      open_database_(std::move(open_database)) {}
+
+void LinkRefresh::Skip(const std::string& what, const std::exception& e) {
+  screen_.SetPointer(ui::Pointer::kHourglass);
+  outcome_.skipped.push_back(what + ": " + Description(e));
+}
+
+std::string LinkRefresh::RefreshODBCLinks(const std::string& db_Code) {
+  outcome_ = Outcome{};
+  std::string result = "FAIL";
+
+  // A new connection in effect: the one global object is closed and set up afresh, so that a
+  // caller holding DataSourceSession() never holds a dangling one.
+  db::Connection& data_source = DataSourceSession();
+  std::unique_ptr<db::Recordset> rs;
+  try {
+    if (data_source.State() == db::kAdStateOpen) data_source.Close();
+    data_source.SetCursorLocation(db::kAdUseClient);
+    data_source.SetConnectionString(db::DataSourceConnectionString(db_Code));
+    data_source.Open(data_source.ConnectionString(), "", "", db::kAdConnectUnspecified);
+  } catch (const std::exception& e) {
+    Skip("opening the data source " + db_Code, e);
+    outcome_.failure = Description(e);
+  }
+  if (outcome_.failure.empty()) {
+    try {
+      rs = data_source.Execute(TableQuery(db_Code));
+    } catch (const std::exception& e) {
+      Skip(TableQuery(db_Code), e);
+      outcome_.failure = Description(e);
+    }
+  }
+  if (!rs) {
+    // No table list: nothing to drop or link, and nothing to claim.
+    screen_.SetPointer(ui::Pointer::kArrow);
+    return result;
+  }
+
+  // The list is read whole before anything is dropped; a read that breaks off leaves the names
+  // after it untouched.
+  try {
+    if (!(rs->Eof() || rs->Bof())) {
+      while (!rs->Eof()) {
+        outcome_.tables.push_back(rs->Fields().Item("table_name").GetValue().ToString());
+        rs->MoveNext();
+      }
+    }
+  } catch (const std::exception& e) {
+    Skip("reading the table list", e);
+  }
+
+  // Every DROP below would be followed by a link that cannot be written when the engine cannot
+  // link, or when the file does not open through DAO: the table would simply be gone. Ask once
+  // before the first DROP.
+  bool to_walk = false;
+  for (const std::string& table_name : outcome_.tables) to_walk |= table_name != kExcludedTable;
+  if (to_walk) {
+    bool can_link = false;
+    try {
+      can_link = open_database_(source_path_, false, false, DaoConnect())->CanLinkTables();
+      if (!can_link)
+        outcome_.failure =
+            "Linked tables are not supported by this engine yet: nothing was dropped.";
+    } catch (const std::exception& e) {
+      Skip("opening " + source_path_ + " for its table definitions", e);
+      outcome_.failure = Description(e);
+    }
+    if (!can_link) {
+      screen_.SetPointer(ui::Pointer::kArrow);
+      return result;
+    }
+  }
+
+  for (const std::string& table_name : outcome_.tables) {
+    if (table_name == kExcludedTable) continue;
+    try {
+      db::SourceSession().Execute("DROP TABLE " + table_name);
+    } catch (const std::exception& e) {
+      Skip("DROP TABLE " + table_name, e);
+    }
+    bool linked = false;
+    try {
+      linked = bDoTableLink(db_Code, table_name);
+    } catch (const std::exception& e) {
+      Skip("linking " + table_name, e);
+    }
+    (linked ? outcome_.linked : outcome_.not_linked).push_back(table_name);
+  }
+
+  screen_.SetPointer(ui::Pointer::kArrow);
+  result = "SUCCESS";
+  return result;
+}
+
+bool LinkRefresh::bDoTableLink(const std::string& /*CompanyCode*/, const std::string& TableName) {
+  // Errors opening the file reach the caller.
+  std::unique_ptr<db::dao::Database> dbs =
+      open_database_(source_path_, false, false, DaoConnect());
+  const std::string connect = LinkConnectString(database_);
+  const std::string& name = TableName;
+  try {
+    bool missing = false;
+    db::dao::TableDef tdf;
+    try {
+      tdf = dbs->TableDefByName(name);
+    } catch (...) {
+      missing = true;
+    }
+    if (missing) {
+      tdf = db::dao::Database::CreateTableDef(name);
+      tdf.connect = connect;
+      tdf.source_table_name = name;
+      dbs->AppendTableDef(tdf);
+      return true;
+    }
+    const std::string c = Upper(db::Trim(tdf.connect));
+    if (c.empty()) return false;  // a local table keeps its name
+    const bool same_table = Upper(db::Trim(tdf.source_table_name)) == Upper(name);
+    if (c.find(Upper(connect)) != std::string::npos) return same_table;
+    if (!same_table) return false;
+    // A link to the same table through another data source: point it here.
+    tdf.connect = connect;
+    dbs->RefreshLink(tdf);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace links

@@ -1,0 +1,79 @@
+#ifndef MDBTOMYSQL_LINKS_LINK_REFRESH_H_
+#define MDBTOMYSQL_LINKS_LINK_REFRESH_H_
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "db/dao.h"
+#include "ui/screen.h"
+
+namespace links {
+
+// The table the attendance system keeps in the .mdb only: never dropped, never linked.
+inline constexpr const char* kExcludedTable = "tblencrword";
+
+// The one global data source session: a connection through the registered ODBC data source,
+// replaced at every RefreshODBCLinks and used for its one query. Closed before the first call.
+db::Connection& DataSourceSession();
+
+// "ODBC;DSN=" + the data source name + ";": the Connect of every linked table.
+std::string LinkConnectString(const std::string& data_source_name);
+
+// "SELECT table_name FROM information_schema.tables where table_schema='" + name + "';".
+std::string TableQuery(const std::string& db_Code);
+
+// How the source file is opened through DAO; db::dao::OpenDatabase unless a test scripts it.
+using DaoOpener = std::function<std::unique_ptr<db::dao::Database>(
+    const std::string& name, bool exclusive, bool read_only, const std::string& connect)>;
+
+// The main window's linked-table refresh: replaces the source database's table of every name the
+// MySQL database holds by an ODBC link to that MySQL table. It drops through the global source
+// session (db::SourceSession), links through DAO on the source file, and talks to a person only
+// through the pointer of `screen`.
+class LinkRefresh {
+ public:
+  // `source_path` and `database` are the source path and database fields as typed.
+  LinkRefresh(std::string source_path, std::string database, ui::Screen& screen,
+              DaoOpener open_database = db::dao::OpenDatabase);
+
+  // Lists the MySQL tables through the data source `db_Code`, and for each name but
+  // "tblencrword" sends "DROP TABLE name" on the source session and links the name anew
+  // (bDoTableLink). Every failing statement is skipped and the walk goes on. "SUCCESS" when a
+  // table list was obtained and walked; "FAIL" when there was none (the data source did not open,
+  // the query failed) or the engine cannot write links, and then nothing was dropped.
+  std::string RefreshODBCLinks(const std::string& db_Code);
+
+  // Makes `TableName` a link to the MySQL table of that name through the data source named by
+  // the database field: creates it when the name is free, repairs a link to a table of the same
+  // name elsewhere. True when the link is in place; false when the name is a local table or a
+  // link to another table, or when writing failed. Errors opening the file are raised.
+  // `CompanyCode` is not used.
+  bool bDoTableLink(const std::string& CompanyCode, const std::string& TableName);
+
+  // What the last RefreshODBCLinks did, in order, for the command's report.
+  struct Outcome {
+    std::vector<std::string> tables;      // every name the query returned
+    std::vector<std::string> linked;      // bDoTableLink gave true
+    std::vector<std::string> not_linked;  // bDoTableLink gave false or raised
+    std::vector<std::string> skipped;     // each skipped statement's error, "what: description"
+    // Why there was nothing to walk (the data source's or the query's error), when "FAIL".
+    std::string failure;
+  };
+  const Outcome& outcome() const { return outcome_; }
+
+ private:
+  void Skip(const std::string& what, const std::exception& e);
+
+  std::string source_path_;
+  std::string database_;
+  ui::Screen& screen_;
+  DaoOpener open_database_;
+  Outcome outcome_;
+};
+
+}  // namespace links
+
+#endif  // MDBTOMYSQL_LINKS_LINK_REFRESH_H_

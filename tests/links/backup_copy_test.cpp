@@ -1,0 +1,154 @@
+#include "links/backup_copy.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "db/error.h"
+#include "support/test_env.h"
+
+namespace links {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+long ErrorNumber(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const db::Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(BackupPath, StampsTheUpperCasedFileNameAndKeepsTheFolderAsTyped) {
+  const struct {
+    std::string source;
+    std::string backup;
+  } cases[] = {
+      {"/Data/Sub/Velda.mdb", "/Data/Sub/VELDA08122026093015.MDB"},
+      {"velda.MDB", "VELDA08122026093015.MDB"},
+      // The folder is not rewritten even where it holds the file's own name.
+      {"/srv/velda.mdb/velda.mdb", "/srv/velda.mdb/VELDA08122026093015.MDB"},
+      {"/d/ my velda.mdb", "/d/ MY VELDA08122026093015.MDB"},
+      // Only ASCII letters change, so a UTF-8 name stays valid.
+      {"/d/r\xc3\xa9sum\xc3\xa9.mdb", "/d/R\xc3\xa9SUM\xc3\xa9" "08122026093015.MDB"},
+      // A backslash is an ordinary character of a Linux name, but the base name is still taken
+      // after it, as the system always did.
+      {"/d/a\\velda.mdb", "/d/A\\VELDA08122026093015.MDB"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BackupPath(c.source, "08122026", "093015").value_or("(none)"), c.backup)
+        << c.source;
+  }
+}
+
+TEST(BackupPath, RefusesANameThatWouldGetNoStamp) {
+  // Each would be a fixed name that the next run overwrites with the relinked file.
+  for (const std::string source :
+       {"/d/velda.db", "/d/velda", "/d/velda.mdb ", "/d/velda.mdb.bak", "/d/velda.mdbx/"}) {
+    EXPECT_EQ(BackupPath(source, "08122026", "093015"), std::nullopt) << source;
+  }
+}
+
+TEST(LockFile, FoundBesideTheDatabaseInEitherCase) {
+  const std::string folder = testenv::ScratchDir("backup_lock");
+  const std::string mdb = folder + "/velda.mdb";
+  WriteFile(mdb, "x");
+  EXPECT_EQ(ExistingLockFile(mdb), "");
+  WriteFile(folder + "/velda.LDB", "");
+  EXPECT_EQ(ExistingLockFile(mdb), folder + "/velda.LDB");
+  fs::remove(folder + "/velda.LDB");
+  WriteFile(folder + "/velda.ldb", "");
+  EXPECT_EQ(ExistingLockFile(mdb), folder + "/velda.ldb");
+  // Another database's lock file says nothing about this one.
+  EXPECT_EQ(ExistingLockFile(folder + "/other.mdb"), "");
+}
+
+TEST(DurableCopy, CopiesEveryByteWithTheSourcesModeAndReplacesTheOldCopy) {
+  const std::string folder = testenv::ScratchDir("backup_copy");
+  const std::string source = folder + "/velda.mdb";
+  std::string bytes(3 << 20, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 % 251);
+  WriteFile(source, bytes);
+  ASSERT_EQ(::chmod(source.c_str(), 0640), 0);
+  const std::string backup = folder + "/VELDA08122026093015.MDB";
+  WriteFile(backup, "an older copy of the same name");
+
+  const mode_t old_mask = ::umask(0);  // a wide umask must not widen the copy
+  DurableCopy(source, backup);
+  ::umask(old_mask);
+
+  EXPECT_EQ(ReadFile(backup), bytes);
+  struct stat st;
+  ASSERT_EQ(::stat(backup.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(Listing(folder), (std::vector<std::string>{"VELDA08122026093015.MDB", "velda.mdb"}));
+  EXPECT_EQ(ReadFile(source), bytes);
+}
+
+TEST(DurableCopy, AFailedCopyLeavesNoTemporaryFile) {
+  const std::string folder = testenv::ScratchDir("backup_fail");
+  const std::string source = folder + "/velda.mdb";
+  WriteFile(source, "jet bytes");
+  // The rename cannot replace a folder: the copy was written and must be removed again.
+  fs::create_directory(folder + "/VELDA.MDB");
+  EXPECT_NE(ErrorNumber([&] { DurableCopy(source, folder + "/VELDA.MDB"); }), 0);
+  EXPECT_EQ(Listing(folder), (std::vector<std::string>{"VELDA.MDB", "velda.mdb"}));
+  EXPECT_TRUE(fs::is_empty(folder + "/VELDA.MDB"));
+
+  EXPECT_EQ(ErrorNumber([&] { DurableCopy(folder + "/absent.mdb", folder + "/B.MDB"); }), 53);
+  EXPECT_EQ(Listing(folder), (std::vector<std::string>{"VELDA.MDB", "velda.mdb"}));
+}
+
+TEST(DurableCopy, PermissionProblemsAreErrorSeventy) {
+  const std::string folder = testenv::ScratchDir("backup_perm");
+  const std::string source = folder + "/velda.mdb";
+  WriteFile(source, "jet bytes");
+
+  // A writer of this program holds the file exclusively.
+  const int writer = ::open(source.c_str(), O_RDWR);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::flock(writer, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(ErrorNumber([&] { DurableCopy(source, folder + "/B.MDB"); }), 70);
+  ::close(writer);
+  EXPECT_EQ(Listing(folder), std::vector<std::string>{"velda.mdb"});
+
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads and writes past file permissions";
+  const std::string locked = folder + "/locked";
+  fs::create_directory(locked);
+  ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+  EXPECT_EQ(ErrorNumber([&] { DurableCopy(source, locked + "/B.MDB"); }), 70);
+  EXPECT_TRUE(fs::is_empty(locked));
+  ASSERT_EQ(::chmod(source.c_str(), 0), 0);
+  EXPECT_EQ(ErrorNumber([&] { DurableCopy(source, folder + "/C.MDB"); }), 70);
+  ::chmod(locked.c_str(), 0755);
+  ::chmod(source.c_str(), 0644);
+}
+
+}  // namespace
+}  // namespace links
