@@ -60,8 +60,11 @@ class BulkEquivalence : public ::testing::Test {
   };
 
   // Migrates `path` (or, when empty, the scripted source) into a fresh database.
-  Run Migrate(const std::string& database, const std::string& path, bool row_at_a_time,
+  Run Migrate(const std::string& kind, const std::string& path, bool row_at_a_time,
               const std::string& engine = "", ScriptedSource* scripted = nullptr) {
+    // Tests run in parallel: each has databases of its own.
+    const std::string database =
+        kind + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     admin_.Execute("DROP DATABASE IF EXISTS " + database);
     admin_.Execute("CREATE DATABASE " + database + " CHARACTER SET utf8mb4");
     db::Connection mysql;
