@@ -1,5 +1,6 @@
 #include "jet/check.h"
 
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -125,7 +126,10 @@ class Checker {
     UsageMap map = UsageMap::Load(cache_, map_row);
     for (std::optional<PageNumber> p = map.NextPage(0); p; p = map.NextPage(*p + 1)) {
       PageRef page = cache_.Read(*p);
-      if (page->type() == kPageData && LoadU32(page->data() + 4) == table_def) {
+      // Long-value pages carry "LVAL" where data pages name their table.
+      const bool ours = LoadU32(page->data() + 4) == table_def ||
+                        (!data_only && std::memcmp(page->data() + 4, "LVAL", 4) == 0);
+      if (page->type() == kPageData && ours) {
         Use(*p, what);
       } else if (data_only) {
         report_.warnings.push_back(what + ": its page map lists page " + std::to_string(*p) +

@@ -23,6 +23,11 @@ Database Database::OpenMemory(std::string name, std::string bytes, const std::st
   return Database(PageFile::FromMemory(std::move(name), std::move(bytes)), password);
 }
 
+void Database::Reload() {
+  tables_ = ReadCatalogue(*cache_);
+  definitions_.clear();
+}
+
 const std::string& Database::file_name() const { return cache_->file_name(); }
 
 const CatalogueEntry* Database::FindTable(std::string_view name) const {

@@ -61,6 +61,10 @@ class Database {
   // The page cache of the file, for layers built on the engine.
   PageCache& cache() { return *cache_; }
 
+  // Reads the catalogue again and forgets the definitions read so far; after a write changed
+  // them. References from Tables(), FindTable() and GetTableDef() become invalid.
+  void Reload();
+
  private:
   Database(std::unique_ptr<PageFile> file, const std::string& password);
   std::shared_ptr<const TableDef> Definition(const CatalogueEntry& entry);

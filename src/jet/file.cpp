@@ -1,6 +1,7 @@
 #include "jet/file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,7 @@ PageFile::PageFile(std::string name, int fd, uint64_t size, std::string memory)
     : name_(std::move(name)), fd_(fd), size_(size), memory_(std::move(memory)) {}
 
 PageFile::~PageFile() {
+  EndWriting();
   if (fd_ >= 0) ::close(fd_);
 }
 
@@ -36,8 +38,10 @@ std::unique_ptr<PageFile> PageFile::OpenReadOnly(const std::string& path) {
     ::close(fd);
     throw Error(path + ": not a regular file");
   }
-  return std::unique_ptr<PageFile>(
+  std::unique_ptr<PageFile> file(
       new PageFile(BaseName(path), fd, static_cast<uint64_t>(st.st_size), std::string()));
+  file->path_ = path;
+  return file;
 }
 
 std::unique_ptr<PageFile> PageFile::FromMemory(std::string name, std::string bytes) {
@@ -73,6 +77,93 @@ void PageFile::ReadPage(PageNumber n, uint8_t* out) const {
   }
   if (ReadAt(static_cast<uint64_t>(n) * kPageSize, out, kPageSize) != kPageSize) {
     throw Error(name_ + ": page " + std::to_string(n) + " could not be read whole");
+  }
+}
+
+void PageFile::BeginWriting() {
+  if (writing()) return;
+  if (fd_ < 0) {
+    writing_memory_ = true;
+    return;
+  }
+  const size_t dot = path_.find_last_of("./");
+  const std::string stem =
+      dot != std::string::npos && path_[dot] == '.' ? path_.substr(0, dot) : path_;
+  for (const char* extension : {".ldb", ".LDB"}) {
+    struct stat st;
+    if (::stat((stem + extension).c_str(), &st) == 0) {
+      throw Error(name_ + ": the database is open in Access (its lock file " +
+                  BaseName(stem + extension) +
+                  " exists); close it there, or remove a lock file left by a crash, and try again");
+    }
+  }
+  int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) {
+    throw Error(name_ + ": cannot open the file for writing (" + std::strerror(errno) + ")");
+  }
+  struct stat reading, writing_st;
+  if (::fstat(fd_, &reading) != 0 || ::fstat(fd, &writing_st) != 0 ||
+      reading.st_ino != writing_st.st_ino || reading.st_dev != writing_st.st_dev ||
+      static_cast<uint64_t>(writing_st.st_size) != size_) {
+    ::close(fd);
+    throw Error(name_ + ": the file was replaced or changed since it was opened; open it again");
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    throw Error(name_ + ": another program is using the file; try again when it is closed");
+  }
+  const std::string lock_path = stem + ".ldb";
+  int lock_fd = ::open(lock_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (lock_fd < 0) {
+    ::close(fd);
+    throw Error(name_ + ": cannot create the lock file " + BaseName(lock_path) + " (" +
+                std::strerror(errno) + ")");
+  }
+  ::flock(lock_fd, LOCK_EX | LOCK_NB);
+  ::close(lock_fd);
+  lock_path_ = lock_path;
+  write_fd_ = fd;
+}
+
+void PageFile::EndWriting() {
+  writing_memory_ = false;
+  if (write_fd_ < 0) return;
+  ::close(write_fd_);  // releases the lock
+  write_fd_ = -1;
+  ::unlink(lock_path_.c_str());
+  lock_path_.clear();
+}
+
+void PageFile::WritePage(PageNumber n, const uint8_t* bytes) {
+  if (!writing()) throw Error(name_ + ": page " + std::to_string(n) + " written outside a write");
+  if (n > page_count()) {
+    throw Error(name_ + ": page " + std::to_string(n) +
+                " would leave a gap after the end of the file");
+  }
+  const uint64_t offset = static_cast<uint64_t>(n) * kPageSize;
+  if (fd_ < 0) {
+    if (memory_.size() < offset + kPageSize) memory_.resize(offset + kPageSize);
+    std::memcpy(memory_.data() + offset, bytes, kPageSize);
+  } else {
+    size_t done = 0;
+    while (done < kPageSize) {
+      ssize_t w =
+          ::pwrite(write_fd_, bytes + done, kPageSize - done, static_cast<off_t>(offset + done));
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        throw Error(name_ + ": write error at page " + std::to_string(n) + " (" +
+                    std::strerror(errno) + ")");
+      }
+      done += static_cast<size_t>(w);
+    }
+  }
+  if (offset + kPageSize > size_) size_ = offset + kPageSize;
+}
+
+void PageFile::Sync() {
+  if (write_fd_ >= 0 && ::fdatasync(write_fd_) != 0) {
+    throw Error(name_ + ": the written pages could not be made durable (" + std::strerror(errno) +
+                ")");
   }
 }
 

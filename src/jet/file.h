@@ -14,7 +14,8 @@ using PageNumber = uint32_t;
 
 // The whole pages of one database file. The only place of the engine that does I/O: every other
 // layer sees pages through the PageCache. Opened read-only and shared (no lock), so that a file
-// that another program holds open can still be read.
+// that another program holds open can still be read. Writing is a separate, exclusive phase
+// (BeginWriting .. EndWriting).
 class PageFile {
  public:
   // Opens the file at `path`. Throws jet::Error if it cannot be opened.
@@ -40,10 +41,30 @@ class PageFile {
   // Reads up to `length` bytes at `offset`; returns how many were read (fewer at the end).
   size_t ReadAt(uint64_t offset, uint8_t* out, size_t length) const;
 
+  // Opens the file for writing and holds it exclusively until EndWriting: an exclusive lock on
+  // the file, and a lock file "<name>.ldb" beside it created for the duration, as Access does.
+  // Throws jet::Error, and changes nothing, when a .ldb already exists (Access has the database
+  // open, or was stopped while it had), when another process holds the lock, or when the file
+  // cannot be opened for writing. A file held in memory is always writable.
+  void BeginWriting();
+  // Releases the lock and removes the lock file made by BeginWriting. Safe to call twice.
+  void EndWriting();
+  bool writing() const { return write_fd_ >= 0 || (fd_ < 0 && writing_memory_); }
+
+  // Writes page `n` (kPageSize bytes; n <= page_count()). Only between BeginWriting and
+  // EndWriting. Throws jet::Error when the write fails.
+  void WritePage(PageNumber n, const uint8_t* bytes);
+  // Makes every page written so far durable (fdatasync) before the next step of a write.
+  void Sync();
+
  private:
   PageFile(std::string name, int fd, uint64_t size, std::string memory);
 
   std::string name_;
+  std::string path_;       // as opened; empty for a file held in memory
+  std::string lock_path_;  // the .ldb made by BeginWriting, removed by EndWriting
+  int write_fd_ = -1;
+  bool writing_memory_ = false;
   int fd_;  // -1 for a file held in memory
   uint64_t size_;
   std::string memory_;

@@ -13,6 +13,9 @@ std::string PageCache::Where(PageNumber n) const {
 
 PageRef PageCache::Read(PageNumber n) {
   if (last_ && last_->number == n) return last_;
+  for (const std::shared_ptr<Page>& page : modified_) {
+    if (page->number == n) return page;
+  }
   auto found = pages_.find(n);
   if (found != pages_.end()) {
     lru_.splice(lru_.begin(), lru_, found->second.position);
@@ -30,6 +33,43 @@ PageRef PageCache::Read(PageNumber n) {
   pages_.emplace(n, Entry{page, lru_.begin()});
   last_ = page;
   return last_;
+}
+
+Page& PageCache::Modify(PageNumber n) {
+  for (const std::shared_ptr<Page>& page : modified_) {
+    if (page->number == n) return *page;
+  }
+  auto page = std::make_shared<Page>();
+  page->number = n;
+  if (n < file_->page_count()) {
+    page->bytes = Read(n)->bytes;
+  } else if (n > file_->page_count() + modified_.size()) {
+    throw Error(Where(n) + "a new page must follow the end of the file");
+  }
+  last_.reset();
+  modified_.push_back(page);
+  return *page;
+}
+
+void PageCache::Discard() {
+  modified_.clear();
+  last_.reset();
+}
+
+void PageCache::Flush() {
+  last_.reset();
+  std::vector<std::shared_ptr<Page>> pages = std::move(modified_);
+  modified_.clear();
+  for (const std::shared_ptr<Page>& page : pages) {
+    if (write_hook_) write_hook_(page->number);
+    file_->WritePage(page->number, page->data());
+    auto found = pages_.find(page->number);
+    if (found != pages_.end()) {
+      lru_.erase(found->second.position);
+      pages_.erase(found);
+    }
+  }
+  file_->Sync();
 }
 
 }  // namespace jet

@@ -3,10 +3,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "jet/file.h"
 
@@ -24,9 +26,13 @@ struct Page {
 // Pages stay valid while a reference is held, even after the cache has let them go.
 using PageRef = std::shared_ptr<const Page>;
 
-// The page cache of one open database file: every page the engine reads goes through it, so that
-// later writes and all readers of the same file see one image of each page. It keeps at most
+// The page cache of one open database file: every page the engine reads or writes goes through
+// it, so that all readers of the same file see one image of each page. It keeps at most
 // `capacity` pages (least recently used ones leave first), so memory does not grow with the file.
+//
+// Writing happens in steps: Modify() the pages of one step, then Flush() writes them and makes
+// them durable before the next step begins. Jet keeps no journal, so a write recipe orders its
+// steps so that the file is sound after each one.
 class PageCache {
  public:
   explicit PageCache(std::unique_ptr<PageFile> file, size_t capacity = 256);
@@ -45,6 +51,23 @@ class PageCache {
   // Prefix for error messages about page `n`: "VELDA.mdb: page 812: ".
   std::string Where(PageNumber n) const;
 
+  // The file underneath, for taking and releasing write access (PageFile::BeginWriting).
+  PageFile& file() { return *file_; }
+
+  // A private copy of page `n` to change; Read() returns it from now on. n == page_count() gives
+  // a new zeroed page at the end of the file. Nothing reaches the file before Flush().
+  Page& Modify(PageNumber n);
+  // Writes the modified pages in the order they were first modified, then fdatasync. If a write
+  // fails, the pages not yet written are dropped (Read returns what the file holds) and the error
+  // is thrown on.
+  void Flush();
+  // Drops the modified pages without writing them.
+  void Discard();
+
+  // Called with each page number just before the page is written; a hook that throws stops the
+  // write there, as a crash would (tests use it to stop a write at every possible point).
+  void SetWriteHook(std::function<void(PageNumber)> hook) { write_hook_ = std::move(hook); }
+
  private:
   using Lru = std::list<PageNumber>;
   struct Entry {
@@ -57,6 +80,8 @@ class PageCache {
   Lru lru_;  // most recently used first
   std::unordered_map<PageNumber, Entry> pages_;
   PageRef last_;  // the page of the previous call: row scans ask for it again and again
+  std::vector<std::shared_ptr<Page>> modified_;  // in the order of the first Modify
+  std::function<void(PageNumber)> write_hook_;
 };
 
 }  // namespace jet

@@ -1,0 +1,266 @@
+#include "jet/drop_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "jet/byte_order.h"
+#include "jet/index_edit.h"
+#include "jet/index_key.h"
+#include "jet/index_page.h"
+#include "jet/text.h"
+#include "jet/usage_map.h"
+#include "jet/write_guard.h"
+
+namespace jet {
+namespace {
+
+constexpr PageNumber kCataloguePage = 2;
+constexpr PageNumber kGlobalMapPage = 1;
+constexpr uint32_t kSystemFlags = 0x80000002;
+constexpr size_t kRowCountOffset = 16;     // in the first TDEF page
+constexpr uint16_t kSlotDeleted = 0xC000;  // deleted, and "moved" so no reader follows it
+constexpr char kLongValueMagic[] = "LVAL";
+
+// A row found by a scan: where its header slot is, and its values.
+struct FoundRow {
+  RowPointer where;
+  std::vector<Value> values;
+};
+
+int RequireColumn(const TableDef& def, const char* column, const std::string& table,
+                  const std::string& file_name) {
+  int index = def.ColumnIndex(column);
+  if (index < 0) throw Error(file_name + ": " + table + " has no column " + column);
+  return index;
+}
+
+std::optional<int64_t> Integer(const Value& v) {
+  if (const int64_t* i = std::get_if<int64_t>(&v)) return *i;
+  return std::nullopt;
+}
+
+std::string Text(const Value& v) {
+  if (const std::string* s = std::get_if<std::string>(&v)) return *s;
+  return std::string();
+}
+
+// The rows of `def` that `match` accepts.
+template <typename Match>
+std::vector<FoundRow> FindRows(PageCache& cache, const std::shared_ptr<const TableDef>& def,
+                               Match match) {
+  std::vector<FoundRow> rows;
+  TableCursor cursor(cache, def);
+  while (cursor.Next()) {
+    if (!match(cursor.values())) continue;
+    rows.push_back(
+        FoundRow{RowPointer{cursor.page(), static_cast<uint8_t>(cursor.slot())}, cursor.values()});
+  }
+  return rows;
+}
+
+// Checks, before anything is written, that each row's entry in each index of `def` has the key
+// its values give; an entry already gone (a drop run again) is fine. A mismatch means this
+// engine would not find or keep the entry right: refuse.
+void VerifyEntries(PageCache& cache, const TableDef& def, const std::vector<FoundRow>& rows,
+                   const std::string& table) {
+  for (const RealIndex& index : def.real_indexes) {
+    IndexTree tree = ReadIndexTree(cache, index, def.page);
+    for (const FoundRow& row : rows) {
+      std::optional<std::string> key = EncodeIndexKey(def, index, row.values);
+      for (const IndexEntry& e : tree.entries) {
+        if (e.row.page != row.where.page || e.row.row != row.where.row) continue;
+        if (!key || *key != e.key()) {
+          throw Error(cache.file_name() + ": an index of " + table +
+                      " holds a key this engine does not compute for the row at page " +
+                      std::to_string(row.where.page) + "; nothing was written");
+        }
+      }
+    }
+  }
+}
+
+// Sets the deleted flags of `rows`' slots and lowers the row count of `def` by their number,
+// as one step.
+void DeleteRows(PageCache& cache, const TableDef& def, const std::vector<FoundRow>& rows) {
+  if (rows.empty()) return;
+  for (const FoundRow& row : rows) {
+    Page& page = cache.Modify(row.where.page);
+    uint8_t* slot = page.bytes.data() + 14 + 2 * row.where.row;
+    const uint16_t word = LoadU16(slot) | kSlotDeleted;
+    slot[0] = static_cast<uint8_t>(word);
+    slot[1] = static_cast<uint8_t>(word >> 8);
+  }
+  Page& tdef = cache.Modify(def.page);
+  uint8_t* count = tdef.bytes.data() + kRowCountOffset;
+  const uint32_t before = LoadU32(count);
+  const uint32_t after = before >= rows.size() ? before - static_cast<uint32_t>(rows.size()) : 0;
+  for (int i = 0; i < 4; ++i) count[i] = static_cast<uint8_t>(after >> (8 * i));
+  cache.Flush();
+}
+
+// Removes the rows' entries from every index of `def`, indexes in `order`.
+void RemoveEntries(PageCache& cache, const TableDef& def, const std::vector<size_t>& order,
+                   const std::vector<FoundRow>& rows) {
+  std::vector<RowPointer> pointers;
+  for (const FoundRow& row : rows) pointers.push_back(row.where);
+  for (size_t i : order) RemoveIndexEntries(cache, def.real_indexes[i], def.page, pointers);
+}
+
+std::vector<size_t> AllIndexes(const TableDef& def) {
+  std::vector<size_t> order(def.real_indexes.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  return order;
+}
+
+// Every page that belongs to the table whose definition starts at `first` and nothing else.
+std::set<PageNumber> PagesOf(PageCache& cache, PageNumber first) {
+  std::set<PageNumber> pages;
+  const TableDef def = ReadTableDef(cache, first);
+  for (PageNumber p = first; p != 0 && pages.size() < 256;) {
+    pages.insert(p);
+    p = LoadU32(cache.Read(p)->data() + 4);
+  }
+  auto add_map = [&](RowPointer map_row, bool long_values) {
+    if (map_row.IsNull()) return;
+    UsageMap map = UsageMap::Load(cache, map_row);
+    for (std::optional<PageNumber> p = map.NextPage(0); p; p = map.NextPage(*p + 1)) {
+      PageRef page = cache.Read(*p);
+      if (page->type() != kPageData) continue;
+      const bool ours = LoadU32(page->data() + 4) == first ||
+                        (long_values && std::memcmp(page->data() + 4, kLongValueMagic, 4) == 0);
+      if (ours) pages.insert(*p);
+    }
+  };
+  add_map(def.owned_pages, false);
+  std::set<uint32_t> map_rows = {def.owned_pages.page << 8 | def.owned_pages.row,
+                                 def.free_space.page << 8 | def.free_space.row};
+  for (const LongValueMaps& lv : def.long_value_maps) {
+    add_map(lv.owned_pages, true);
+    map_rows.insert(lv.owned_pages.page << 8 | lv.owned_pages.row);
+    map_rows.insert(lv.free_space.page << 8 | lv.free_space.row);
+  }
+  for (const RealIndex& index : def.real_indexes) {
+    for (PageNumber p : ReadIndexTree(cache, index, first).pages) pages.insert(p);
+    map_rows.insert(index.usage_map.page << 8 | index.usage_map.row);
+  }
+  // A usage-map page is freed only when every row on it is one of this table's maps.
+  std::set<PageNumber> holders;
+  for (uint32_t row : map_rows) holders.insert(row >> 8);
+  for (PageNumber holder : holders) {
+    if (holder <= kCataloguePage || holder >= cache.page_count()) continue;
+    PageRef page = cache.Read(holder);
+    if (page->type() != kPageData) continue;
+    bool only_ours = true;
+    const int slots = SlotCount(*page, cache);
+    for (int s = 0; s < slots && only_ours; ++s) {
+      if (ReadSlot(*page, s, cache).deleted) continue;
+      only_ours = map_rows.count(holder << 8 | static_cast<uint32_t>(s)) != 0;
+    }
+    if (only_ours) pages.insert(holder);
+  }
+  for (PageNumber fixed = 0; fixed <= kCataloguePage; ++fixed) pages.erase(fixed);
+  return pages;
+}
+
+// Marks `pages` free in the global usage map (page 1, row 0; a set bit = free). Pages outside
+// an inline map's window stay as they are (in use): a leak, never a page given out twice.
+void FreePages(PageCache& cache, const std::set<PageNumber>& pages) {
+  if (pages.empty()) return;
+  PageRef current = cache.Read(kGlobalMapPage);
+  if (current->type() != kPageData) return;
+  const RowSlot slot = ReadSlot(*current, 0, cache);
+  if (slot.length < 5 || current->data()[slot.offset] != 0) return;  // a reference map: leave
+  Page& page = cache.Modify(kGlobalMapPage);
+  uint8_t* row = page.bytes.data() + slot.offset;
+  const PageNumber start = LoadU32(row + 1);
+  const size_t bits = (slot.length - 5) * 8u;
+  for (PageNumber p : pages) {
+    if (p < start || p - start >= bits) continue;
+    const size_t bit = p - start;
+    row[5 + bit / 8] = static_cast<uint8_t>(row[5 + bit / 8] | (1u << (bit % 8)));
+  }
+  cache.Flush();
+}
+
+}  // namespace
+
+void DropTable(Database& db, std::string_view name) {
+  PageCache& cache = db.cache();
+  const std::string& file = db.file_name();
+  const CatalogueEntry* found = db.FindTable(name);
+  if (found == nullptr) {
+    throw Error(file + ": table '" + std::string(name) + "' does not exist");
+  }
+  const CatalogueEntry entry = *found;
+  if (entry.kind == TableKind::kSystem || (entry.flags & kSystemFlags) != 0) {
+    throw Error(file + ": '" + entry.name + "' is a system table; it cannot be dropped");
+  }
+  if (const CatalogueEntry* relations = db.FindTable("MSysRelationships")) {
+    auto def = std::make_shared<const TableDef>(ReadTableDef(cache, relations->table_def));
+    const int name_column = RequireColumn(*def, "szRelationship", "MSysRelationships", file);
+    const int object = RequireColumn(*def, "szObject", "MSysRelationships", file);
+    const int referenced = RequireColumn(*def, "szReferencedObject", "MSysRelationships", file);
+    std::vector<FoundRow> rows = FindRows(cache, def, [&](const std::vector<Value>& v) {
+      return NamesEqual(Text(v[object]), entry.name) || NamesEqual(Text(v[referenced]), entry.name);
+    });
+    if (!rows.empty()) {
+      throw Error(file + ": table '" + entry.name + "' takes part in relationship '" +
+                  Text(rows.front().values[name_column]) +
+                  "'; delete the relationship before the table");
+    }
+  }
+
+  WriteGuard guard(db);
+
+  auto catalogue = std::make_shared<const TableDef>(ReadTableDef(cache, kCataloguePage));
+  const int id = RequireColumn(*catalogue, "Id", "MSysObjects", file);
+  const int type = RequireColumn(*catalogue, "Type", "MSysObjects", file);
+  const int object_name = RequireColumn(*catalogue, "Name", "MSysObjects", file);
+  RequireWritableSortOrder(catalogue->columns[object_name], "MSysObjects.Name", file);
+  std::vector<FoundRow> catalogue_rows =
+      FindRows(cache, catalogue, [&](const std::vector<Value>& v) {
+        return Integer(v[id]) == entry.id && Integer(v[type]) == entry.type &&
+               NamesEqual(Text(v[object_name]), entry.name);
+      });
+  if (catalogue_rows.size() != 1) {
+    throw Error(file + ": table '" + entry.name + "' has " + std::to_string(catalogue_rows.size()) +
+                " catalogue rows; nothing was written");
+  }
+  VerifyEntries(cache, *catalogue, catalogue_rows, "MSysObjects");
+  // ParentIdName first: Jet finds a table by its name through it, so the table is gone as soon
+  // as that entry is.
+  std::vector<size_t> catalogue_order = AllIndexes(*catalogue);
+  std::stable_partition(catalogue_order.begin(), catalogue_order.end(), [&](size_t i) {
+    for (const IndexColumn& c : catalogue->real_indexes[i].columns) {
+      if (c.column_number == catalogue->columns[object_name].number) return true;
+    }
+    return false;
+  });
+
+  std::shared_ptr<const TableDef> aces;
+  std::vector<FoundRow> ace_rows;
+  if (const CatalogueEntry* ace_table = db.FindTable("MSysACEs")) {
+    aces = std::make_shared<const TableDef>(ReadTableDef(cache, ace_table->table_def));
+    const int object_id = RequireColumn(*aces, "ObjectId", "MSysACEs", file);
+    ace_rows = FindRows(cache, aces, [&](const std::vector<Value>& v) {
+      return Integer(v[object_id]) == entry.id;
+    });
+    VerifyEntries(cache, *aces, ace_rows, "MSysACEs");
+  }
+
+  std::set<PageNumber> pages;
+  if (entry.table_def != 0) pages = PagesOf(cache, entry.table_def);
+
+  // From here on, each step is durable before the next.
+  RemoveEntries(cache, *catalogue, catalogue_order, catalogue_rows);
+  if (aces) {
+    RemoveEntries(cache, *aces, AllIndexes(*aces), ace_rows);
+    DeleteRows(cache, *aces, ace_rows);
+  }
+  DeleteRows(cache, *catalogue, catalogue_rows);
+  FreePages(cache, pages);
+  db.Reload();
+}
+
+}  // namespace jet

@@ -1,0 +1,328 @@
+// DROP TABLE on copies of the sample and of files Access wrote: what goes, what stays readable
+// (by us and by mdbtools), what is refused without a byte changing, and what a write stopped at
+// any page leaves behind.
+#include "jet/drop_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+
+#include "jet/byte_order.h"
+#include "jet/check.h"
+#include "jet/header.h"
+#include "jet/text.h"
+#include "support/test_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string CopyToScratch(const std::string& source, const std::string& scratch) {
+  const std::string copy =
+      testenv::ScratchDir(scratch) + "/" + fs::path(source).filename().string();
+  fs::copy_file(source, copy);
+  return copy;
+}
+
+std::string RunCommand(const std::string& command, int* status = nullptr) {
+  std::string output;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[65536];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+  int rc = pclose(pipe);
+  if (status != nullptr) *status = rc;
+  return output;
+}
+
+bool HaveMdbTools() {
+  return RunCommand("command -v mdb-export").find("mdb-export") != std::string::npos;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += l + "\n";
+  return out;
+}
+
+// Row counts of every local and system table, read through the engine.
+std::map<std::string, size_t> RowCounts(jet::Database& db) {
+  std::map<std::string, size_t> counts;
+  for (const jet::CatalogueEntry& e : db.Tables()) {
+    if (e.kind != jet::TableKind::kLocal && e.kind != jet::TableKind::kSystem) continue;
+    jet::TableCursor rows = db.OpenTable(e.name);
+    size_t n = 0;
+    while (rows.Next()) ++n;
+    counts[e.name] = n;
+  }
+  return counts;
+}
+
+// After a drop: the table is gone for us and for mdbtools, every other table reads as before,
+// the check passes and the table's pages are free.
+void ExpectDropped(const std::string& path, const std::string& password, const std::string& table,
+                   std::map<std::string, size_t> before) {
+  jet::Database db = jet::Database::Open(path, password);
+  EXPECT_EQ(db.FindTable(table), nullptr);
+  jet::CheckReport report = jet::CheckDatabase(db);
+  EXPECT_TRUE(report.ok()) << Joined(report.errors);
+  std::map<std::string, size_t> after = RowCounts(db);
+  for (auto it = before.begin(); it != before.end();) {
+    if (jet::NamesEqual(it->first, table)) {
+      it = before.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  // MSysObjects and MSysACEs lose rows; every other table keeps its own.
+  for (const auto& [name, rows] : before) {
+    if (name == "MSysObjects" || name == "MSysACEs") continue;
+    EXPECT_EQ(after[name], rows) << name;
+  }
+  EXPECT_LT(after["MSysObjects"], before["MSysObjects"]);
+
+  if (!HaveMdbTools()) return;
+  int status = 0;
+  const std::string listed = RunCommand("mdb-tables -1 '" + path + "'", &status);
+  EXPECT_EQ(status, 0) << listed;
+  EXPECT_EQ(("\n" + listed).find("\n" + table + "\n"), std::string::npos) << listed;
+  for (const auto& [name, rows] : after) {
+    RunCommand("mdb-export '" + path + "' '" + name + "' > /dev/null", &status);
+    EXPECT_EQ(status, 0) << "mdb-export " << name;
+    if (name.rfind("MSys", 0) != 0) {
+      const std::string counted = RunCommand("mdb-count '" + path + "' '" + name + "'", &status);
+      EXPECT_EQ(counted, std::to_string(rows) + "\n") << "mdb-count " << name;
+    }
+  }
+  const std::string catalogue = RunCommand("mdb-export '" + path + "' MSysObjects", &status);
+  EXPECT_EQ(catalogue.find("\"" + table + "\""), std::string::npos);
+}
+
+TEST(DropTable, DropsALocalTableWithItsRowsIndexesPermissionsAndPages) {
+  const std::string path = CopyToScratch(testenv::FixturePath("velda_sample.mdb"), "drop_local");
+  std::map<std::string, size_t> before;
+  std::vector<jet::PageNumber> owned;
+  {
+    jet::Database db = jet::Database::Open(path, "qarnivel");
+    before = RowCounts(db);
+    ASSERT_GT(before["tblEmployee"], 0u);
+    jet::DropTable(db, "TBLEMPLOYEE");  // names compare as Jet compares them
+    EXPECT_EQ(db.FindTable("tblEmployee"), nullptr) << "the open database sees the drop";
+    EXPECT_NE(db.FindTable("W_Temp"), nullptr);
+  }
+  ExpectDropped(path, "qarnivel", "tblEmployee", before);
+  EXPECT_FALSE(fs::exists(fs::path(path).replace_extension(".ldb"))) << "lock file removed";
+
+  // Its pages are free now, and nothing of the file was reachable through them.
+  jet::Database db = jet::Database::Open(path, "qarnivel");
+  jet::CheckReport report = jet::CheckDatabase(db);
+  jet::Database original =
+      jet::Database::Open(testenv::FixturePath("velda_sample.mdb"), "qarnivel");
+  const jet::PageNumber tdef = original.GetTableDef("tblEmployee").page;
+  for (jet::PageNumber p : report.unreachable_pages) EXPECT_NE(p, tdef);
+  jet::PageRef map = db.cache().Read(1);
+  const uint8_t* row = map->data() + (jet::LoadU16(map->data() + 14) & 0x1FFF);
+  const jet::PageNumber start = jet::LoadU32(row + 1);
+  ASSERT_GE(tdef, start);
+  EXPECT_TRUE((row[5 + (tdef - start) / 8] >> ((tdef - start) % 8)) & 1) << "TDEF page free";
+}
+
+// The sample has no link of its own: W_Temp's catalogue row is made a link to another Access file
+// (Type 6) by hand. Its old pages then belong to nobody and stay unreachable, not free.
+TEST(DropTable, DropsALinkedTable) {
+  const std::string path = CopyToScratch(testenv::FixturePath("velda_sample.mdb"), "drop_linked");
+  {
+    std::string bytes = FileBytes(path);
+    jet::Database db = jet::Database::OpenMemory("VELDA.mdb", bytes, "qarnivel");
+    jet::TableCursor rows = db.OpenTable("MSysObjects");
+    const int name = rows.def().ColumnIndex("Name");
+    const jet::Column& type = *rows.def().FindColumn("Type");
+    while (rows.Next()) {
+      if (std::get<std::string>(rows[name]) != "W_Temp") continue;
+      const size_t page = size_t{rows.page()} * jet::kPageSize;
+      const uint16_t slot =
+          jet::LoadU16(reinterpret_cast<const uint8_t*>(&bytes[page + 14 + 2 * rows.slot()]));
+      bytes[page + (slot & 0x1FFF) + 2 + type.fixed_offset] = 6;
+    }
+    WriteBytes(path, bytes);
+  }
+  std::map<std::string, size_t> before;
+  {
+    jet::Database db = jet::Database::Open(path, "qarnivel");
+    ASSERT_EQ(db.FindTable("W_Temp")->kind, jet::TableKind::kLinkedAccess);
+    before = RowCounts(db);
+    jet::DropTable(db, "w_temp");
+  }
+  ExpectDropped(path, "qarnivel", "W_Temp", before);
+}
+
+TEST(DropTable, RefusesWithoutWritingAByte) {
+  const std::string path = CopyToScratch(testenv::FixturePath("velda_sample.mdb"), "drop_refused");
+  const std::string original = FileBytes(path);
+  auto refusal = [&](const std::string& name) {
+    try {
+      jet::Database db = jet::Database::Open(path, "qarnivel");
+      jet::DropTable(db, name);
+    } catch (const jet::Error& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_NE(refusal("tblNoSuchTable").find("table 'tblNoSuchTable' does not exist"),
+            std::string::npos);
+  EXPECT_NE(refusal("MSysObjects").find("'MSysObjects' is a system table"), std::string::npos);
+  EXPECT_NE(refusal("msysaces").find("is a system table"), std::string::npos);
+
+  const std::string ldb = fs::path(path).replace_extension(".ldb").string();
+  WriteBytes(ldb, "");
+  EXPECT_NE(refusal("tblEmployee")
+                .find("the database is open in Access (its lock file "
+                      "velda_sample.ldb exists)"),
+            std::string::npos);
+  EXPECT_TRUE(fs::exists(ldb)) << "someone else's lock file stays";
+  fs::remove(ldb);
+
+  // Another sort order in the header (masked bytes 0x6E..0x6F): French, 1036.
+  std::string french = original;
+  const uint16_t lcid = 1036;
+  french[0x6E] = static_cast<char>((lcid & 0xFF) ^ jet::HeaderMask()[0x6E - 0x18]);
+  french[0x6F] = static_cast<char>((lcid >> 8) ^ jet::HeaderMask()[0x6F - 0x18]);
+  WriteBytes(path, french);
+  EXPECT_NE(refusal("tblEmployee").find("the database uses sort order 1036 version 0"),
+            std::string::npos);
+  EXPECT_TRUE(FileBytes(path) == french);
+  WriteBytes(path, original);
+
+  // A file held by another writer: its lock.
+  EXPECT_TRUE(FileBytes(path) == original);
+}
+
+TEST(DropTable, RefusesATableInARelationship) {
+  MDB_REQUIRE_SHARED();
+  const std::string source = *testenv::SharedDir() + "/fixtures/real/indexTestV2000.mdb";
+  if (!fs::exists(source)) GTEST_SKIP() << source << " is absent";
+  const std::string path = CopyToScratch(source, "drop_related");
+  const std::string original = FileBytes(path);
+  jet::Database db = jet::Database::Open(path, "");
+  std::set<std::string> related;
+  {
+    jet::TableCursor rows = db.OpenTable("MSysRelationships");
+    const int object = rows.def().ColumnIndex("szObject");
+    const int referenced = rows.def().ColumnIndex("szReferencedObject");
+    while (rows.Next()) {
+      related.insert(std::get<std::string>(rows[object]));
+      related.insert(std::get<std::string>(rows[referenced]));
+    }
+  }
+  ASSERT_FALSE(related.empty());
+  for (const std::string& table : related) {
+    if (db.FindTable(table)->kind == jet::TableKind::kSystem) continue;
+    try {
+      jet::DropTable(db, table);
+      ADD_FAILURE() << table << " was dropped";
+    } catch (const jet::Error& e) {
+      EXPECT_NE(std::string(e.what()).find("table '" + table + "' takes part in relationship"),
+                std::string::npos)
+          << e.what();
+    }
+  }
+  EXPECT_TRUE(FileBytes(path) == original);
+}
+
+// Files Access wrote: one local table each, and the rest still reads.
+TEST(DropTable, DropsTablesOfFilesAccessWrote) {
+  MDB_REQUIRE_SHARED();
+  const std::string real = *testenv::SharedDir() + "/fixtures/real/";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"testIndexPropertiesV2000.mdb", "TableIgnoreNulls1"},
+      {"testIndexPropertiesV2000.mdb", "TableUnique2_temp"},
+      {"delColTestV2000.mdb", "Table1"},
+      {"indexTestV2000.mdb", ""},  // the first table outside every relationship
+  };
+  for (const auto& [file, given] : cases) {
+    if (!fs::exists(real + file)) continue;
+    SCOPED_TRACE(file);
+    const std::string path = CopyToScratch(real + file, "drop_real");
+    std::string table = given;
+    std::map<std::string, size_t> before;
+    {
+      jet::Database db = jet::Database::Open(path, "");
+      before = RowCounts(db);
+      if (table.empty()) {
+        std::set<std::string> related;
+        jet::TableCursor rows = db.OpenTable("MSysRelationships");
+        while (rows.Next()) {
+          related.insert(std::get<std::string>(rows[rows.def().ColumnIndex("szObject")]));
+          related.insert(std::get<std::string>(rows[rows.def().ColumnIndex("szReferencedObject")]));
+        }
+        for (const jet::CatalogueEntry& e : db.Tables()) {
+          if (e.kind == jet::TableKind::kLocal && related.count(e.name) == 0) table = e.name;
+        }
+        if (table.empty()) continue;
+      }
+      jet::DropTable(db, table);
+    }
+    ExpectDropped(path, "", table, before);
+  }
+}
+
+// A crash at every page write of a drop, in turn: the file opens, every table left reads, and the
+// check finds nothing worse than the dropped table's own rows missing from their indexes (before
+// the catalogue row goes) or pages not yet free. Running the drop again finishes it.
+TEST(DropTable, StoppedAtAnyPageWriteLeavesAFileThatOpensAndCanBeFinished) {
+  const std::string source = testenv::FixturePath("velda_sample.mdb");
+  const std::string table = "tblEmployee";
+  int writes = 0;
+  {
+    const std::string path = CopyToScratch(source, "drop_count");
+    jet::Database db = jet::Database::Open(path, "qarnivel");
+    db.cache().SetWriteHook([&](jet::PageNumber) { ++writes; });
+    jet::DropTable(db, table);
+  }
+  ASSERT_GE(writes, 6);  // two catalogue entries, a permission entry, rows + count, row, map
+  for (int stop = 1; stop <= writes; ++stop) {
+    SCOPED_TRACE("stopped before write " + std::to_string(stop));
+    const std::string path = CopyToScratch(source, "drop_stop");
+    {
+      jet::Database db = jet::Database::Open(path, "qarnivel");
+      int count = 0;
+      db.cache().SetWriteHook([&](jet::PageNumber) {
+        if (++count == stop) throw jet::Error("simulated crash");
+      });
+      EXPECT_THROW(jet::DropTable(db, table), jet::Error);
+    }
+    EXPECT_FALSE(fs::exists(fs::path(path).replace_extension(".ldb")));
+    jet::Database db = jet::Database::Open(path, "qarnivel");
+    RowCounts(db);  // every table left reads
+    jet::CheckReport report = jet::CheckDatabase(db);
+    for (const std::string& e : report.errors) {
+      const bool leftover = (e.rfind("system table MSysObjects: index", 0) == 0 ||
+                             e.rfind("system table MSysACEs: index", 0) == 0) &&
+                            e.find("has no entry in the index") != std::string::npos;
+      EXPECT_TRUE(leftover) << e;
+    }
+    if (db.FindTable(table) != nullptr) jet::DropTable(db, table);
+    jet::Database again = jet::Database::Open(path, "qarnivel");
+    EXPECT_EQ(again.FindTable(table), nullptr);
+    report = jet::CheckDatabase(again);
+    EXPECT_TRUE(report.ok()) << Joined(report.errors);
+  }
+}
+
+}  // namespace
