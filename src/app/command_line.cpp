@@ -109,6 +109,33 @@ int RunMigrate(const Arguments& a, std::ostream& out, std::ostream& err) {
   return result == "OK" ? 0 : 1;
 }
 
+// `mdbtomysql link`: the refresh-link command of the main window, run on fields filled from the
+// options (the window's start values where an option is not given). Exit 0 only on success.
+int RunLink(const Arguments& a, std::ostream& out, std::ostream& err) {
+  if (!a.error.empty()) return UsageError(a.error, err);
+  if (!a.positional.empty()) return UsageError("unexpected argument " + a.positional[0], err);
+  if (!a.Option("--source")) return UsageError("--source FILE is required", err);
+  input::MemoryField source("txtSource_Path_MDB", *a.Option("--source"));
+  input::MemoryField server("txtTCP_IP_Server", a.Option("--server").value_or("localhost"));
+  input::MemoryField port("txtPort", a.Option("--port").value_or("3306"));
+  input::MemoryField database("txtDatabase", a.Option("--database").value_or("VELDA_MYSQL"));
+  input::MemoryField user("txtUser", a.Option("--user").value_or("root"));
+  input::MemoryField password("txtPassword", a.Option("--password").value_or(""));
+  ui::ConsoleScreen screen(out, out);
+  CommandLineView view;
+  app::frmConvert_To_MySQL form({source, server, port, database, user, password}, screen, view);
+  form.cmdCreate_MySQL_Connection_Click();
+  if (!form.LastBackupPath().empty()) out << "backup: " << form.LastBackupPath() << "\n";
+  if (const links::LinkRefresh* refresh = form.LastLinkRefresh()) {
+    for (const std::string& table : refresh->outcome().linked) out << "linked: " << table << "\n";
+    for (const std::string& table : refresh->outcome().not_linked)
+      out << "not linked: " << table << "\n";
+  }
+  const bool ok = form.LastLinkResult() == "SUCCESS";
+  out << (ok ? "SUCCESS" : "FAIL") << "\n";
+  return ok ? 0 : 1;
+}
+
 }  // namespace
 
 std::string CommandLineUsage() {
@@ -122,8 +149,12 @@ std::string CommandLineUsage() {
          "                     [--user U] [--password PW] [--row-at-a-time] --yes\n"
          "                                      migrate the tables of a .mdb file to MySQL\n"
          "                                      (drops the MySQL tables of the same names)\n"
+         "  mdbtomysql link --source FILE [--server H] [--port P] [--database D]\n"
+         "                  [--user U] [--password PW]\n"
+         "                                      back the .mdb file up beside it, then link its\n"
+         "                                      tables to the MySQL tables of the same names\n"
          "The password of the .mdb file is qarnivel unless --password says otherwise\n"
-         "(for migrate, --password is the MySQL password).\n";
+         "(for migrate and link, --password is the MySQL password).\n";
 }
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -146,6 +177,11 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
                                    "--password"},
                             {"--yes", "--row-at-a-time"}),
                       out, err);
+  if (command == "link")
+    return RunLink(Split(args, {"--source", "--server", "--port", "--database", "--user",
+                                "--password"},
+                         {}),
+                   out, err);
   err << "mdbtomysql: unknown command \"" << args[0] << "\"\n" << CommandLineUsage();
   return 2;
 }

@@ -10,6 +10,7 @@
 #include "filedialog/unicode_file_dialog.h"
 #include "input/field_key_press.h"
 #include "input/text_field.h"
+#include "links/link_refresh.h"
 #include "migrate/migration_engine.h"
 #include "ui/screen.h"
 
@@ -47,7 +48,10 @@ class frmConvert_To_MySQL {
   // Migrates the source database to MySQL: checks the path, opens the source session and (once
   // per run) the MySQL session, asks for the migration password, runs the migration engine.
   void Confirm_Click();
-  // Says that the refresh-link command is not part of this build yet.
+  // Turns the source database into a front end of the MySQL database: checks the path, opens the
+  // source session and (once per run) the MySQL session, makes a dated backup copy beside the
+  // file, registers the data source, relinks the tables and sets ISMySQLDB to 'YES'. Refuses,
+  // before anything changes, a file whose name gives no dated backup name.
   void cmdCreate_MySQL_Connection_Click();
   // Tests the connection settings; the only way to enable the two work buttons.
   void cmdTest_Click();
@@ -86,6 +90,15 @@ class frmConvert_To_MySQL {
   // Passed to the engine of every later migration: one INSERT per row, for comparison.
   void SetRowAtATime(bool row_at_a_time) { row_at_a_time_ = row_at_a_time; }
 
+  // "SUCCESS" when the last refresh-link command reported success; empty otherwise.
+  const std::string& LastLinkResult() const { return last_link_result_; }
+  // The backup copy the last refresh-link command made; empty before.
+  const std::string& LastBackupPath() const { return last_backup_; }
+  // The link refresh of the last refresh-link command that got that far; null otherwise.
+  const links::LinkRefresh* LastLinkRefresh() const { return link_refresh_.get(); }
+  // How the link refresh opens the source file through DAO (tests script it).
+  void SetDaoOpener(links::DaoOpener opener) { dao_opener_ = std::move(opener); }
+
   input::TextField& txtSource_Path_MDB;
   input::TextField& txtTCP_IP_Server;
   input::TextField& txtPort;
@@ -109,6 +122,10 @@ class frmConvert_To_MySQL {
   std::unique_ptr<migrate::MigrationEngine> engine_;
   migrate::ProgressCallback progress_;
   bool row_at_a_time_ = false;
+  std::string last_link_result_;
+  std::string last_backup_;
+  std::unique_ptr<links::LinkRefresh> link_refresh_;
+  links::DaoOpener dao_opener_ = db::dao::OpenDatabase;
   // The window's CommonDialog: made on first use and kept, so that it remembers the file chosen
   // last.
   std::unique_ptr<filedialog::UnicodeFileDialog> common_dialog_;

@@ -505,12 +505,5 @@ TEST(CommandTraps, AnErrorIsShownUnderErrorAndGoesNoFurther) {
   EXPECT_TRUE(view.BothDisabled());
 }
 
-TEST(RefreshLinkCommand, SaysItIsNotAvailableYet) {
-  Window w;
-  w.form.cmdCreate_MySQL_Connection_Click();
-  ASSERT_EQ(w.screen.messages().size(), 1u);
-  EXPECT_EQ(w.screen.messages()[0].title, "Error");
-}
-
 }  // namespace
 }  // namespace app

@@ -125,8 +125,8 @@ TEST(DurableCopy, AFailedCopyLeavesNoTemporaryFile) {
   EXPECT_EQ(Listing(folder), (std::vector<std::string>{"VELDA.MDB", "velda.mdb"}));
 }
 
-TEST(DurableCopy, PermissionProblemsAreErrorSeventy) {
-  const std::string folder = testenv::ScratchDir("backup_perm");
+TEST(DurableCopy, AFileHeldByAWriterIsErrorSeventy) {
+  const std::string folder = testenv::ScratchDir("backup_held");
   const std::string source = folder + "/velda.mdb";
   WriteFile(source, "jet bytes");
 
@@ -137,7 +137,12 @@ TEST(DurableCopy, PermissionProblemsAreErrorSeventy) {
   EXPECT_EQ(ErrorNumber([&] { DurableCopy(source, folder + "/B.MDB"); }), 70);
   ::close(writer);
   EXPECT_EQ(Listing(folder), std::vector<std::string>{"velda.mdb"});
+}
 
+TEST(DurableCopy, PermissionProblemsAreErrorSeventy) {
+  const std::string folder = testenv::ScratchDir("backup_perm");
+  const std::string source = folder + "/velda.mdb";
+  WriteFile(source, "jet bytes");
   if (::geteuid() == 0) GTEST_SKIP() << "root reads and writes past file permissions";
   const std::string locked = folder + "/locked";
   fs::create_directory(locked);
