@@ -11,6 +11,7 @@
 #include "db/jet_field.h"
 #include "db/jet_properties.h"
 #include "jet/database.h"
+#include "jet/drop_table.h"
 #include "jet/text.h"
 
 namespace db {
@@ -104,6 +105,48 @@ std::optional<std::string> ParseSelectAll(std::string_view text) {
   return name;
 }
 
+// The table of "DROP TABLE name" or "DROP TABLE [name]" (same name rules as SELECT), or nullopt
+// when `text` is not a DROP at all. Raises kProviderError for a DROP outside that form.
+std::optional<std::string> ParseDropTable(std::string_view text) {
+  size_t pos = 0;
+  SkipBlanks(text, &pos);
+  if (!TakeWord(text, &pos, "DROP")) return std::nullopt;
+  if (pos < text.size() && IsBareNameChar(text[pos])) return std::nullopt;
+  const std::string statement(text);
+  SkipBlanks(text, &pos);
+  if (!TakeWord(text, &pos, "TABLE") || (pos < text.size() && IsBareNameChar(text[pos]))) {
+    Refuse("The Jet provider drops tables only (DROP TABLE table): " + statement);
+  }
+  SkipBlanks(text, &pos);
+  std::string name;
+  if (pos < text.size() && text[pos] == '[') {
+    const size_t close = text.find(']', pos + 1);
+    if (close == std::string_view::npos) {
+      Refuse("Syntax error in DROP TABLE statement: the bracket is not closed in: " + statement);
+    }
+    name = std::string(text.substr(pos + 1, close - pos - 1));
+    pos = close + 1;
+    if (name.empty())
+      Refuse("Syntax error in DROP TABLE statement: empty table name in: " + statement);
+  } else {
+    const size_t start = pos;
+    while (pos < text.size() && IsBareNameChar(text[pos])) ++pos;
+    name = std::string(text.substr(start, pos - start));
+    if (name.empty())
+      Refuse("Syntax error in DROP TABLE statement: table name expected in: " + statement);
+  }
+  SkipBlanks(text, &pos);
+  if (pos < text.size() && text[pos] == ';') ++pos;
+  SkipBlanks(text, &pos);
+  if (pos != text.size()) {
+    Refuse("Syntax error in DROP TABLE statement near '" + std::string(text.substr(0, pos)) +
+           "': a table name with blanks or signs must be written in brackets, and nothing may "
+           "follow it: " +
+           statement);
+  }
+  return name;
+}
+
 [[noreturn]] void RaiseNoSuchTable(const std::string& name) {
   Refuse("The Microsoft Jet database engine cannot find the input table or query '" + name +
          "'. Make sure it exists and that its name is spelled correctly.");
@@ -168,6 +211,10 @@ class JetSession : public Session {
       : database_(std::move(database)), path_(std::move(path)), password_(std::move(password)) {}
 
   std::unique_ptr<Cursor> Execute(const std::string& text) override {
+    if (const std::optional<std::string> dropped = ParseDropTable(text)) {
+      Drop(*dropped);
+      return nullptr;
+    }
     const std::optional<std::string> table = ParseSelectAll(text);
     if (!table) {
       Refuse("The Jet provider does not run this statement: " + text);
@@ -202,6 +249,17 @@ class JetSession : public Session {
   }
 
  private:
+  // Drops a table of the session's own file, through the engine (its refusals become errors).
+  void Drop(const std::string& name) {
+    if (database_->FindTable(name) == nullptr) Refuse("Table '" + name + "' does not exist.");
+    try {
+      jet::DropTable(*database_, name);
+    } catch (const jet::Error& e) {
+      Refuse(e.what());
+    }
+    required_.reset();
+  }
+
   // `path` is the file `database` was opened from.
   std::unique_ptr<Cursor> Select(const std::shared_ptr<jet::Database>& database,
                                  const std::string& path, const std::string& name, int hops) {

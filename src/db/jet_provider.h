@@ -19,6 +19,10 @@ namespace db {
 // A table linked to another Access file is read from that file with the same password; a table
 // linked through ODBC, and every other statement, raise kProviderError with a description that
 // names the table or the statement.
+//
+// It also runs "DROP TABLE name" and "DROP TABLE [name]" on its own file (jet::DropTable): the
+// file is written, under an exclusive lock, at once. A name that does not exist, a system table,
+// a table in a relationship and a file open in Access raise kProviderError naming the reason.
 std::unique_ptr<Session> OpenJetSession(const std::string& connection_string);
 
 }  // namespace db

@@ -232,7 +232,7 @@ TEST(JetProvider, RefusesAnyOtherStatementClearly) {
       {"SELECT * FROM [tblEmployee", "tblEmployee"},
       {"SELECT * FROM []", "empty"},
       {"SELECT * FROM", "table name"},
-      {"DROP TABLE tblEmployee", "DROP TABLE"},
+      {"DELETE FROM tblEmployee", "DELETE FROM"},
       {"UPDATE tblSystem_Parameter_A SET ISMySQLDB = 'YES'", "UPDATE"},
       {"", "statement"},
   };
