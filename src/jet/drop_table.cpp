@@ -253,13 +253,23 @@ void DropTable(Database& db, std::string_view name) {
   if (entry.table_def != 0) pages = PagesOf(cache, entry.table_def);
 
   // From here on, each step is durable before the next.
-  RemoveEntries(cache, *catalogue, catalogue_order, catalogue_rows);
-  if (aces) {
-    RemoveEntries(cache, *aces, AllIndexes(*aces), ace_rows);
-    DeleteRows(cache, *aces, ace_rows);
+  try {
+    RemoveEntries(cache, *catalogue, catalogue_order, catalogue_rows);
+    if (aces) {
+      RemoveEntries(cache, *aces, AllIndexes(*aces), ace_rows);
+      DeleteRows(cache, *aces, ace_rows);
+    }
+    DeleteRows(cache, *catalogue, catalogue_rows);
+    FreePages(cache, pages);
+  } catch (...) {
+    // The file may be part way through: show what it holds now, so that a retry sees it.
+    cache.Discard();
+    try {
+      db.Reload();
+    } catch (const Error&) {
+    }
+    throw;
   }
-  DeleteRows(cache, *catalogue, catalogue_rows);
-  FreePages(cache, pages);
   db.Reload();
 }
 
