@@ -36,7 +36,14 @@ std::string LinkConnectString(const std::string& data_source_name) {
 }
 
 std::string TableQuery(const std::string& db_Code) {
-  return "SELECT table_name FROM information_schema.tables where table_schema='" + db_Code + "';";
+  // A quote or backslash in the name must not end the literal: the query would then list the
+  // tables of other databases, and every source table of those names would be dropped.
+  std::string literal;
+  for (char c : db_Code) {
+    if (c == '\'' || c == '\\') literal += c;
+    literal += c;
+  }
+  return "SELECT table_name FROM information_schema.tables where table_schema='" + literal + "';";
 }
 
 LinkRefresh::LinkRefresh(std::string source_path, std::string database, ui::Screen& screen,

@@ -22,7 +22,8 @@ db::Connection& DataSourceSession();
 // "ODBC;DSN=" + the data source name + ";": the Connect of every linked table.
 std::string LinkConnectString(const std::string& data_source_name);
 
-// "SELECT table_name FROM information_schema.tables where table_schema='" + name + "';".
+// "SELECT table_name FROM information_schema.tables where table_schema='" + name + "';", with
+// every quote and backslash of the name doubled so that it stays one literal.
 std::string TableQuery(const std::string& db_Code);
 
 // How the source file is opened through DAO; db::dao::OpenDatabase unless a test scripts it.

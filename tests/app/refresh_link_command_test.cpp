@@ -305,6 +305,7 @@ TEST(RefreshLinkCommand, BacksUpRegistersAndLinksInThatOrder) {
   EXPECT_EQ(Listing(w.folder), (std::vector<std::string>{kStampedName, "Velda.mdb"}));
   EXPECT_EQ(ReadFile(w.folder + "/" + kStampedName), before);
   EXPECT_EQ(w.form.LastBackupPath(), w.folder + "/" + kStampedName);
+  EXPECT_EQ(w.view.prompts, 0);
   const std::string ini = ReadFile(w.odbc_ini);
   EXPECT_NE(ini.find("[link_order]"), std::string::npos) << ini;
   EXPECT_NE(ini.find("Database=link_order"), std::string::npos) << ini;

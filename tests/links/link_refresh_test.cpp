@@ -208,6 +208,12 @@ TEST(bDoTableLink, FalseWhenTheEngineRefusesAndRaisesWhenTheFileDoesNotOpen) {
 TEST(LinkTexts, QueryAndConnectStandAsTheSystemSendsThem) {
   EXPECT_EQ(TableQuery("VELDA_MYSQL"),
             "SELECT table_name FROM information_schema.tables where table_schema='VELDA_MYSQL';");
+  // A quote cannot widen the query to other databases.
+  EXPECT_EQ(TableQuery("x' OR '1'='1"),
+            "SELECT table_name FROM information_schema.tables where table_schema="
+            "'x'' OR ''1''=''1';");
+  EXPECT_EQ(TableQuery("a\\b"),
+            "SELECT table_name FROM information_schema.tables where table_schema='a\\\\b';");
   EXPECT_EQ(LinkConnectString(" VELDA_MYSQL "), "ODBC;DSN= VELDA_MYSQL ;");
 }
 
