@@ -124,6 +124,12 @@ std::set<PageNumber> PagesOf(PageCache& cache, PageNumber first) {
   auto add_map = [&](RowPointer map_row, bool long_values) {
     if (map_row.IsNull()) return;
     UsageMap map = UsageMap::Load(cache, map_row);
+    for (PageNumber holder : map.bitmap_pages()) {
+      if (holder != 0 && holder < cache.page_count() &&
+          cache.Read(holder)->type() == kPageUsageMap) {
+        pages.insert(holder);
+      }
+    }
     for (std::optional<PageNumber> p = map.NextPage(0); p; p = map.NextPage(*p + 1)) {
       PageRef page = cache.Read(*p);
       if (page->type() != kPageData) continue;
@@ -133,15 +139,18 @@ std::set<PageNumber> PagesOf(PageCache& cache, PageNumber first) {
     }
   };
   add_map(def.owned_pages, false);
+  add_map(def.free_space, false);
   std::set<uint32_t> map_rows = {def.owned_pages.page << 8 | def.owned_pages.row,
                                  def.free_space.page << 8 | def.free_space.row};
   for (const LongValueMaps& lv : def.long_value_maps) {
     add_map(lv.owned_pages, true);
+    add_map(lv.free_space, true);
     map_rows.insert(lv.owned_pages.page << 8 | lv.owned_pages.row);
     map_rows.insert(lv.free_space.page << 8 | lv.free_space.row);
   }
   for (const RealIndex& index : def.real_indexes) {
     for (PageNumber p : ReadIndexTree(cache, index, first).pages) pages.insert(p);
+    add_map(index.usage_map, false);  // for a reference map's bitmap pages
     map_rows.insert(index.usage_map.page << 8 | index.usage_map.row);
   }
   // A usage-map page is freed only when every row on it is one of this table's maps.

@@ -23,6 +23,10 @@ class UsageMap {
   // end of the file are reported as damage (jet::Error), never returned.
   std::optional<PageNumber> NextPage(PageNumber from) const;
 
+  // A reference map's bitmap pages (type 0x05), which belong to the map's owner; 0 = none yet.
+  // Empty for an inline map.
+  const std::vector<PageNumber>& bitmap_pages() const { return bitmap_pages_; }
+
  private:
   UsageMap(PageCache* cache, RowPointer where) : cache_(cache), where_(where) {}
 

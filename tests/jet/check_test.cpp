@@ -76,6 +76,8 @@ TEST(Check, PassesOnEveryJet4Fixture) {
                                                                                    : "qarnivel";
     int status = jet::RunCheckCommand(file, password, out, err);
     EXPECT_EQ(status, 0) << file << "\n" << out.str() << err.str();
+    // Every page of these files is accounted for: in use by something, or free.
+    EXPECT_NE(out.str().find(" 0 unreachable pages"), std::string::npos) << out.str();
   }
 }
 
