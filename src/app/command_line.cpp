@@ -7,6 +7,7 @@
 #include "app/main_window_view.h"
 #include "db/source_session.h"
 #include "input/memory_field.h"
+#include "jet/check.h"
 #include "jet/tools.h"
 #include "ui/console_screen.h"
 
@@ -145,6 +146,8 @@ std::string CommandLineUsage() {
          "                                      list the tables of a .mdb file\n"
          "  mdbtomysql export FILE TABLE [--password PW]\n"
          "                                      write one table as tab-separated text\n"
+         "  mdbtomysql check FILE [--password PW]\n"
+         "                                      check every table and index of a .mdb file\n"
          "  mdbtomysql migrate --source FILE [--server H] [--port P] [--database D]\n"
          "                     [--user U] [--password PW] [--row-at-a-time] --yes\n"
          "                                      migrate the tables of a .mdb file to MySQL\n"
@@ -163,6 +166,13 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     return args.empty() ? 2 : 0;
   }
   const std::string& command = args[0];
+  if (command == "check") {
+    const Arguments a = Split(args, {"--password"}, {});
+    if (!a.error.empty()) return UsageError(a.error, err);
+    if (a.positional.size() != 1) return UsageError("wrong number of arguments", err);
+    return jet::RunCheckCommand(a.positional[0], a.Option("--password").value_or(db::kSourcePassword),
+                                out, err);
+  }
   if (command == "tables" || command == "export") {
     const Arguments a = Split(args, {"--password"}, {});
     const size_t wanted = command == "tables" ? 1 : 2;

@@ -42,6 +42,9 @@ TEST(CommandLine, TablesAndExportReadTheFile) {
   EXPECT_FALSE(wrong.err.empty());
   const Outcome other = Command({"tables", testenv::FixturePath("other_password.mdb"), "--password", "otherpass"});
   EXPECT_EQ(other.status, 0) << other.err;
+  const Outcome checked = Command({"check", testenv::FixturePath("velda_sample.mdb")});
+  EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+  EXPECT_EQ(Command({"check", testenv::FixturePath("not_a_database.mdb")}).status, 1);
   const Outcome exported = Command({"export", testenv::FixturePath("velda_sample.mdb"), "TBLX"});
   EXPECT_EQ(exported.status, 0) << exported.err;
   EXPECT_EQ(exported.out.substr(0, 4), "A\tB\n");
