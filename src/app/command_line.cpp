@@ -76,6 +76,21 @@ class CommandLineView : public app::MainWindowView {
   }
 };
 
+// The main window's six fields, filled from the options; the window's start values stand where
+// an option is not given.
+struct OptionFields {
+  explicit OptionFields(const Arguments& a)
+      : source("txtSource_Path_MDB", a.Option("--source").value_or("")),
+        server("txtTCP_IP_Server", a.Option("--server").value_or("localhost")),
+        port("txtPort", a.Option("--port").value_or("3306")),
+        database("txtDatabase", a.Option("--database").value_or("VELDA_MYSQL")),
+        user("txtUser", a.Option("--user").value_or("root")),
+        password("txtPassword", a.Option("--password").value_or("")) {}
+  app::MainWindowFields Fields() { return {source, server, port, database, user, password}; }
+
+  input::MemoryField source, server, port, database, user, password;
+};
+
 // `mdbtomysql migrate`: the migration command of the main window, run on fields filled from
 // the options (the window's start values where an option is not given).
 int RunMigrate(const Arguments& a, std::ostream& out, std::ostream& err) {
@@ -85,15 +100,10 @@ int RunMigrate(const Arguments& a, std::ostream& out, std::ostream& err) {
   if (!a.Flag("--yes"))
     return UsageError("--yes is required: a migration drops the MySQL tables of the same names",
                       err);
-  input::MemoryField source("txtSource_Path_MDB", *a.Option("--source"));
-  input::MemoryField server("txtTCP_IP_Server", a.Option("--server").value_or("localhost"));
-  input::MemoryField port("txtPort", a.Option("--port").value_or("3306"));
-  input::MemoryField database("txtDatabase", a.Option("--database").value_or("VELDA_MYSQL"));
-  input::MemoryField user("txtUser", a.Option("--user").value_or("root"));
-  input::MemoryField password("txtPassword", a.Option("--password").value_or(""));
+  OptionFields fields(a);
   ui::ConsoleScreen screen(out, err);
   CommandLineView view;
-  app::frmConvert_To_MySQL form({source, server, port, database, user, password}, screen, view);
+  app::frmConvert_To_MySQL form(fields.Fields(), screen, view);
   form.SetProgressCallback([&err](const migrate::Progress& p) {
     err << "table " << p.table_number << " of " << p.table_count << ": " << p.table_name << ", "
         << p.rows_copied << " rows\n";
@@ -116,15 +126,10 @@ int RunLink(const Arguments& a, std::ostream& out, std::ostream& err) {
   if (!a.error.empty()) return UsageError(a.error, err);
   if (!a.positional.empty()) return UsageError("unexpected argument " + a.positional[0], err);
   if (!a.Option("--source")) return UsageError("--source FILE is required", err);
-  input::MemoryField source("txtSource_Path_MDB", *a.Option("--source"));
-  input::MemoryField server("txtTCP_IP_Server", a.Option("--server").value_or("localhost"));
-  input::MemoryField port("txtPort", a.Option("--port").value_or("3306"));
-  input::MemoryField database("txtDatabase", a.Option("--database").value_or("VELDA_MYSQL"));
-  input::MemoryField user("txtUser", a.Option("--user").value_or("root"));
-  input::MemoryField password("txtPassword", a.Option("--password").value_or(""));
+  OptionFields fields(a);
   ui::ConsoleScreen screen(out, out);
   CommandLineView view;
-  app::frmConvert_To_MySQL form({source, server, port, database, user, password}, screen, view);
+  app::frmConvert_To_MySQL form(fields.Fields(), screen, view);
   form.cmdCreate_MySQL_Connection_Click();
   if (!form.LastBackupPath().empty()) out << "backup: " << form.LastBackupPath() << "\n";
   if (const links::LinkRefresh* refresh = form.LastLinkRefresh()) {
