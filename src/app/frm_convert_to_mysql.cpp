@@ -81,22 +81,27 @@ db::MySqlSettings frmConvert_To_MySQL::Settings() const {
           txtPassword.Text()};
 }
 
+bool frmConvert_To_MySQL::SourcePathExists(const std::string& path) {
+  if (db::Trim(path).empty()) {
+    Say("Source Path (.mdb) is required.", kRequired);
+    txtSource_Path_MDB.SetFocus();
+    return false;
+  }
+  // The path as typed, outer spaces included: they are part of the name.
+  if (!FileExists(path)) {
+    Say("The source path (.mdb) does not exist.", "File Not Exist");
+    txtSource_Path_MDB.SetFocus();
+    return false;
+  }
+  return true;
+}
+
 void frmConvert_To_MySQL::Confirm_Click() {
   last_result_.clear();
   try {
     screen_.SetPointer(Pointer::kHourglass);
     const std::string path = txtSource_Path_MDB.Text();
-    if (db::Trim(path).empty()) {
-      Say("Source Path (.mdb) is required.", kRequired);
-      txtSource_Path_MDB.SetFocus();
-      return;
-    }
-    // The path as typed, outer spaces included: they are part of the name.
-    if (!FileExists(path)) {
-      Say("The source path (.mdb) does not exist.", "File Not Exist");
-      txtSource_Path_MDB.SetFocus();
-      return;
-    }
+    if (!SourcePathExists(path)) return;
     db::OpenSourceSession(path, db::kSourcePassword);
     if (db::SourceSession().State() == db::kAdStateClosed) {
       Say("Unable to connect to the source database (.mdb). Please make sure that the selected "
@@ -151,16 +156,7 @@ void frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click() {
   try {
     screen_.SetPointer(Pointer::kHourglass);
     const std::string path = txtSource_Path_MDB.Text();
-    if (db::Trim(path).empty()) {
-      Say("Source Path (.mdb) is required.", kRequired);
-      txtSource_Path_MDB.SetFocus();
-      return;
-    }
-    if (!FileExists(path)) {
-      Say("The source path (.mdb) does not exist.", "File Not Exist");
-      txtSource_Path_MDB.SetFocus();
-      return;
-    }
+    if (!SourcePathExists(path)) return;
     const std::string source_unusable =
         "Unable to connect to the source database (.mdb). Please make sure that the selected "
         "file is the correct database.";

@@ -108,6 +108,9 @@ class frmConvert_To_MySQL {
 
  private:
   void Say(const std::string& text, const std::string& title, const std::string& details = {});
+  // The first two checks of both work commands: a path is given and names an existing file.
+  // Shows the message and puts the focus into the path field when not.
+  bool SourcePathExists(const std::string& path);
   void EnableWorkButtons(bool enabled);
   db::MySqlSettings Settings() const;
   void GotFocus(input::TextField& field);
