@@ -96,30 +96,38 @@ bool frmConvert_To_MySQL::SourcePathExists(const std::string& path) {
   return true;
 }
 
+bool frmConvert_To_MySQL::OpenSource(const std::string& path) {
+  db::OpenSourceSession(path, db::kSourcePassword);
+  if (db::SourceSession().State() == db::kAdStateOpen) return true;
+  Say("Unable to connect to the source database (.mdb). Please make sure that the selected "
+      "file is the correct database.",
+      kConnectionFail);
+  txtSource_Path_MDB.SetFocus();
+  return false;
+}
+
+bool frmConvert_To_MySQL::OpenSessions(const std::string& path) {
+  if (!OpenSource(path)) return false;
+  // Opened once per run and then reused whatever the fields say later.
+  if (mysql_session_.State() == db::kAdStateClosed) {
+    mysql_session_.Open(db::MySqlConnectionString(Settings()), "", "", db::kAdConnectUnspecified);
+  }
+  if (mysql_session_.State() == db::kAdStateClosed) {
+    Say("Unable to connect to the MySQL database (" + txtDatabase.Text() +
+            "). Please make sure that the MYSQL connection is set up correctly.",
+        kConnectionFail);
+    return false;
+  }
+  return true;
+}
+
 void frmConvert_To_MySQL::Confirm_Click() {
   last_result_.clear();
   try {
     screen_.SetPointer(Pointer::kHourglass);
     const std::string path = txtSource_Path_MDB.Text();
     if (!SourcePathExists(path)) return;
-    db::OpenSourceSession(path, db::kSourcePassword);
-    if (db::SourceSession().State() == db::kAdStateClosed) {
-      Say("Unable to connect to the source database (.mdb). Please make sure that the selected "
-          "file is the correct database.",
-          kConnectionFail);
-      txtSource_Path_MDB.SetFocus();
-      return;
-    }
-    // Opened once per run and then reused whatever the fields say later.
-    if (mysql_session_.State() == db::kAdStateClosed) {
-      mysql_session_.Open(db::MySqlConnectionString(Settings()), "", "", db::kAdConnectUnspecified);
-    }
-    if (mysql_session_.State() == db::kAdStateClosed) {
-      Say("Unable to connect to the MySQL database (" + txtDatabase.Text() +
-              "). Please make sure that the MYSQL connection is set up correctly.",
-          kConnectionFail);
-      return;
-    }
+    if (!OpenSessions(path)) return;
 
     migrate_password_success_ = "NO";
     screen_.SetPointer(Pointer::kArrow);
@@ -157,25 +165,9 @@ void frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click() {
     screen_.SetPointer(Pointer::kHourglass);
     const std::string path = txtSource_Path_MDB.Text();
     if (!SourcePathExists(path)) return;
-    const std::string source_unusable =
-        "Unable to connect to the source database (.mdb). Please make sure that the selected "
-        "file is the correct database.";
-    db::OpenSourceSession(path, db::kSourcePassword);
-    if (db::SourceSession().State() == db::kAdStateClosed) {
-      Say(source_unusable, kConnectionFail);
-      txtSource_Path_MDB.SetFocus();
-      return;
-    }
-    // Only proves that the server can be reached; the links use the data source.
-    if (mysql_session_.State() == db::kAdStateClosed) {
-      mysql_session_.Open(db::MySqlConnectionString(Settings()), "", "", db::kAdConnectUnspecified);
-    }
-    if (mysql_session_.State() == db::kAdStateClosed) {
-      Say("Unable to connect to the MySQL database (" + txtDatabase.Text() +
-              "). Please make sure that the MYSQL connection is set up correctly.",
-          kConnectionFail);
-      return;
-    }
+    // For this command the MySQL session only proves that the server can be reached; the links
+    // use the data source.
+    if (!OpenSessions(path)) return;
 
     input::StampDateTime();
     const std::optional<std::string> backup = links::BackupPath(
@@ -202,12 +194,7 @@ void frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click() {
     }
     last_backup_ = *backup;
 
-    db::OpenSourceSession(path, db::kSourcePassword);
-    if (db::SourceSession().State() == db::kAdStateClosed) {
-      Say(source_unusable, kConnectionFail);
-      txtSource_Path_MDB.SetFocus();
-      return;
-    }
+    if (!OpenSource(path)) return;
     // As typed, spaces and all: the data source is registered under the database field's text.
     if (!db::AddMYSQLDSNConnection(txtDatabase.Text(), "", txtTCP_IP_Server.Text(),
                                    txtDatabase.Text(), txtUser.Text(), txtPassword.Text(),

@@ -111,6 +111,13 @@ class frmConvert_To_MySQL {
   // The first two checks of both work commands: a path is given and names an existing file.
   // Shows the message and puts the focus into the path field when not.
   bool SourcePathExists(const std::string& path);
+  // Opens the source session on `path`; says so and puts the focus into the path field when the
+  // file cannot be opened.
+  bool OpenSource(const std::string& path);
+  // Opens the source session on `path` and, once per run, the MySQL session, as both work
+  // commands do. Shows the command's message when either stays closed; an error the driver
+  // raises reaches the command's trap.
+  bool OpenSessions(const std::string& path);
   void EnableWorkButtons(bool enabled);
   db::MySqlSettings Settings() const;
   void GotFocus(input::TextField& field);
