@@ -8,6 +8,7 @@
 #include "jet/index_edit.h"
 #include "jet/index_key.h"
 #include "jet/index_page.h"
+#include "jet/page_allocator.h"
 #include "jet/text.h"
 #include "jet/usage_map.h"
 #include "jet/write_guard.h"
@@ -16,7 +17,6 @@ namespace jet {
 namespace {
 
 constexpr PageNumber kCataloguePage = 2;
-constexpr PageNumber kGlobalMapPage = 1;
 constexpr uint32_t kSystemFlags = 0x80000002;
 constexpr size_t kRowCountOffset = 16;     // in the first TDEF page
 constexpr uint16_t kSlotDeleted = 0xC000;  // deleted, and "moved" so no reader follows it
@@ -172,26 +172,6 @@ std::set<PageNumber> PagesOf(PageCache& cache, PageNumber first) {
   return pages;
 }
 
-// Marks `pages` free in the global usage map (page 1, row 0; a set bit = free). Pages outside
-// an inline map's window stay as they are (in use): a leak, never a page given out twice.
-void FreePages(PageCache& cache, const std::set<PageNumber>& pages) {
-  if (pages.empty()) return;
-  PageRef current = cache.Read(kGlobalMapPage);
-  if (current->type() != kPageData) return;
-  const RowSlot slot = ReadSlot(*current, 0, cache);
-  if (slot.length < 5 || current->data()[slot.offset] != 0) return;  // a reference map: leave
-  Page& page = cache.Modify(kGlobalMapPage);
-  uint8_t* row = page.bytes.data() + slot.offset;
-  const PageNumber start = LoadU32(row + 1);
-  const size_t bits = (slot.length - 5) * 8u;
-  for (PageNumber p : pages) {
-    if (p < start || p - start >= bits) continue;
-    const size_t bit = p - start;
-    row[5 + bit / 8] = static_cast<uint8_t>(row[5 + bit / 8] | (1u << (bit % 8)));
-  }
-  cache.Flush();
-}
-
 }  // namespace
 
 void DropTable(Database& db, std::string_view name) {
@@ -270,6 +250,7 @@ void DropTable(Database& db, std::string_view name) {
     }
     DeleteRows(cache, *catalogue, catalogue_rows);
     FreePages(cache, pages);
+    cache.Flush();
   } catch (...) {
     // The file may be part way through: show what it holds now, so that a retry sees it.
     cache.Discard();

@@ -1,5 +1,7 @@
 #include "jet/page_cache.h"
 
+#include <algorithm>
+
 #include "jet/error.h"
 
 namespace jet {
@@ -9,6 +11,12 @@ PageCache::PageCache(std::unique_ptr<PageFile> file, size_t capacity)
 
 std::string PageCache::Where(PageNumber n) const {
   return file_->name() + ": page " + std::to_string(n) + ": ";
+}
+
+PageNumber PageCache::end_page() const {
+  PageNumber end = file_->page_count();
+  for (const std::shared_ptr<Page>& page : modified_) end = std::max(end, page->number + 1);
+  return end;
 }
 
 PageRef PageCache::Read(PageNumber n) {

@@ -44,6 +44,8 @@ class PageCache {
   PageRef Read(PageNumber n);
 
   PageNumber page_count() const { return file_->page_count(); }
+  // One past the last page, counting new pages modified but not yet written.
+  PageNumber end_page() const;
   uint64_t file_size() const { return file_->size(); }
   // The file's base name for messages.
   const std::string& file_name() const { return file_->name(); }

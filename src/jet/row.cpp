@@ -12,7 +12,8 @@ namespace {
 
 __extension__ typedef unsigned __int128 Uint128;
 
-// Size in the fixed area of the numeric types; 0 = use the descriptor's length.
+}  // namespace
+
 size_t FixedSize(uint8_t type) {
   switch (type) {
     case kTypeByte:
@@ -34,6 +35,8 @@ size_t FixedSize(uint8_t type) {
       return 0;
   }
 }
+
+namespace {
 
 std::string& TextSlot(Value* v) {
   if (!std::holds_alternative<std::string>(*v)) v->emplace<std::string>();

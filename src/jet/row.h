@@ -35,6 +35,10 @@ class RowDecoder {
   std::vector<bool> wanted_;  // empty: all
 };
 
+// Size in a row's fixed area of a value of type `type` (a ColumnType); 0 for the types whose
+// size the column descriptor gives (fixed Text, Binary).
+size_t FixedSize(uint8_t type);
+
 // Decimal (17 bytes: sign byte 0x80 = negative, then a 128-bit magnitude as four 32-bit LE words,
 // most significant first) to exact text with `scale` decimals.
 std::string DecimalToText(const uint8_t* bytes, int scale);

@@ -18,6 +18,9 @@ std::string DecodeText(const uint8_t* data, size_t length);
 // UTF-16 (as in column and index names, passwords) to UTF-8.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// UTF-8 to UTF-16 (for storing text); code points above U+FFFF become surrogate pairs.
+std::u16string Utf8ToUtf16(std::string_view text);
+
 // Appends code point `c` to `out` as UTF-8.
 void AppendUtf8(char32_t c, std::string* out);
 

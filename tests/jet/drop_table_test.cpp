@@ -20,81 +20,19 @@
 #include "jet/header.h"
 #include "jet/text.h"
 #include "support/test_env.h"
+#include "support/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string CopyToScratch(const std::string& source, const std::string& scratch) {
-  const std::string copy =
-      testenv::ScratchDir(scratch) + "/" + fs::path(source).filename().string();
-  fs::copy_file(source, copy);
-  return copy;
-}
-
-std::string RunCommand(const std::string& command, int* status = nullptr) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return output;
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-  int rc = pclose(pipe);
-  if (status != nullptr) *status = rc;
-  return output;
-}
-
-// mdb-reader (npm), when installed: MDB_READER_DIR, or node/node_modules/mdb-reader in the build
-// tree (npm install --prefix <build>/node mdb-reader). Empty when it or node is missing.
-std::string MdbReaderDir() {
-  const char* set = std::getenv("MDB_READER_DIR");
-  const std::string dir =
-      set != nullptr ? set : std::string(MDB_BINARY_DIR) + "/node/node_modules/mdb-reader";
-  if (!fs::exists(dir + "/lib/node/index.js")) return "";
-  if (RunCommand("command -v node").find("node") == std::string::npos) return "";
-  return dir;
-}
-
-// Every table mdb-reader lists, with "rows" or "error" (it leaves some column types unread).
-std::map<std::string, std::string> MdbReaderTables(const std::string& path,
-                                                   const std::string& password) {
-  const std::string script = testenv::ScratchDir("mdb_reader") + "/tables.mjs";
-  std::ofstream(script) << R"(const [dir, file, password] = process.argv.slice(2);
-const { readFileSync } = await import("node:fs");
-const { pathToFileURL } = await import("node:url");
-const { default: MDBReader } = await import(pathToFileURL(dir + "/lib/node/index.js"));
-const reader = new MDBReader(readFileSync(file), password ? { password } : {});
-for (const name of reader.getTableNames({ normalTables: true, systemTables: true })) {
-  let rows;
-  try { rows = String(reader.getTable(name).getData().length); } catch (e) { rows = "error"; }
-  console.log(name + "\t" + rows);
-}
-)";
-  std::map<std::string, std::string> tables;
-  int status = 0;
-  std::istringstream out(RunCommand(
-      "node '" + script + "' '" + MdbReaderDir() + "' '" + path + "' '" + password + "'", &status));
-  EXPECT_EQ(status, 0) << "mdb-reader failed on " << path;
-  std::string line;
-  while (std::getline(out, line)) {
-    const size_t tab = line.find('\t');
-    if (tab != std::string::npos) tables[line.substr(0, tab)] = line.substr(tab + 1);
-  }
-  return tables;
-}
-
-bool HaveMdbTools() {
-  return RunCommand("command -v mdb-export").find("mdb-export") != std::string::npos;
-}
+using testenv::CopyToScratch;
+using testenv::FileBytes;
+using testenv::HaveMdbTools;
+using testenv::MdbReaderDir;
+using testenv::MdbReaderTables;
+using testenv::RunCommand;
+using testenv::WriteBytes;
 
 std::string Joined(const std::vector<std::string>& lines) {
   std::string out;
