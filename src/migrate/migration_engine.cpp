@@ -1,5 +1,6 @@
 #include "migrate/migration_engine.h"
 
+#include <exception>
 #include <memory>
 
 #include "db/catalog.h"
@@ -7,6 +8,7 @@
 #include "db/error.h"
 #include "db/source_session.h"
 #include "migrate/column_translation.h"
+#include "migrate/tab_file.h"
 #include "migrate/value_rendering.h"
 
 namespace migrate {
@@ -220,43 +222,223 @@ void MigrationEngine::CopyTableRows(const std::string& source_table,
   std::unique_ptr<db::Recordset> rows = db::SourceSession().Execute(last_statement_);
   if (rows->Bof() || rows->Eof()) return;
   const std::string head = "INSERT INTO " + mysql_table + " (" + insert_columns + ") VALUES (";
-  RowBatch batch(head, batch_bytes_);
   long sent = 0;  // rows the server holds for this table
+  if (!row_at_a_time_ && !load_data_refused_ && LoadDataCarries(mysql_table, rows->Fields()))
+    CopyByLoadData(*rows, source_table, mysql_table, insert_columns, head, &sent);
+  else
+    CopyByInsert(*rows, source_table, mysql_table, head, &sent);
+  current_.rows_copied = sent;
+  if (progress_) progress_(current_);
+}
+
+void MigrationEngine::CopyByInsert(db::Recordset& rows, const std::string& source_table,
+                                   const std::string& mysql_table, const std::string& head,
+                                   long* sent) {
+  RowBatch batch(head, batch_bytes_);
   std::string values;
-  while (!rows->Eof()) {
-    if (row_limit_ >= 0 && sent + long(batch.size()) >= row_limit_) break;
-    values.clear();
-    const db::Fields& fields = rows->Fields();
-    for (int i = 0; i < fields.Count(); ++i) {
-      const db::Field& f = fields.Item(i);
-      if (AppendLiteral(f.Type(), f.GetValue(), &values)) values += ", ";
+  // A row that cannot be read or rendered ends the copy after the rows before it have gone in.
+  std::exception_ptr failure;
+  while (!rows.Eof()) {
+    if (row_limit_ >= 0 && *sent + long(batch.size()) >= row_limit_) break;
+    try {
+      values.clear();
+      const db::Fields& fields = rows.Fields();
+      for (int i = 0; i < fields.Count(); ++i) {
+        const db::Field& f = fields.Item(i);
+        if (AppendLiteral(f.Type(), f.GetValue(), &values)) values += ", ";
+      }
+    } catch (const db::Error&) {
+      failure = std::current_exception();
+      break;
     }
     if (values.find_first_not_of(' ') != std::string::npos) {
       CutSeparator(values);
       if (row_at_a_time_) {
         last_statement_ = head + values + ")";
         mysql_.Execute(last_statement_);
-        ++sent;
-        ReportRows(sent);
+        ++*sent;
+        ReportRows(*sent);
       } else {
         batch.Add(values);
         if (batch.Full()) {
-          SendBatch(batch, mysql_table, &sent);
-          ReportRows(sent);
+          SendBatch(batch, mysql_table, sent);
+          ReportRows(*sent);
         }
       }
     }
-    rows->MoveNext();
+    try {
+      rows.MoveNext();
+    } catch (const db::Error&) {
+      failure = std::current_exception();
+      break;
+    }
   }
-  if (!batch.empty()) SendBatch(batch, mysql_table, &sent);
-  current_.rows_copied = sent;
-  if (progress_) progress_(current_);
+  if (!batch.empty()) SendBatch(batch, mysql_table, sent);
+  if (failure) {
+    // The failure shows the last statement one INSERT per row would have sent.
+    if (!row_at_a_time_)
+      last_statement_ = *sent > 0 ? RowStatement(source_table, head, *sent - 1)
+                                  : "SELECT * FROM " + source_table;
+    std::rethrow_exception(failure);
+  }
+}
+
+bool MigrationEngine::LoadDataCarries(const std::string& mysql_table, const db::Fields& fields) {
+  // Every column must have an entry in each row, or the rows' fields would not line up with the
+  // column list.
+  if (fields.Count() == 0) return false;
+  std::string probe;
+  for (int i = 0; i < fields.Count(); ++i)
+    if (!AppendTabField(fields.Item(i).Type(), db::Value::Null(), &probe)) return false;
+  // LOAD DATA LOCAL goes on past a refused row, as IGNORE does, leaving a truncated value or
+  // skipping a duplicate with a warning. Only a transaction can take such a chunk back whole, so
+  // tables of engines without one (MyISAM) get INSERTs, which stop at the refused row.
+  std::string name;
+  for (char c : mysql_table) {
+    name += c;
+    if (c == '\'') name += '\'';
+  }
+  last_statement_ = "SELECT ENGINE FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
+                    "AND TABLE_NAME = '" + name + "'";
+  std::unique_ptr<db::Recordset> engine = mysql_.Execute(last_statement_);
+  return !engine->Eof() && LowerCase(engine->Fields().Item(0).GetValue().ToString()) == "innodb";
+}
+
+void MigrationEngine::CopyByLoadData(db::Recordset& rows, const std::string& source_table,
+                                     const std::string& mysql_table,
+                                     const std::string& insert_columns, const std::string& head,
+                                     long* sent) {
+  TabFile file;
+  std::string line;
+  bool more = true;
+  while (more && !rows.Eof()) {
+    file.Clear();
+    long chunk = 0;
+    std::exception_ptr failure;
+    try {
+      while (!rows.Eof() && chunk < chunk_rows_ && file.bytes() < kChunkBytes) {
+        if (row_limit_ >= 0 && *sent + chunk >= row_limit_) {
+          more = false;
+          break;
+        }
+        line.clear();
+        const db::Fields& fields = rows.Fields();
+        for (int i = 0; i < fields.Count(); ++i) {
+          const db::Field& f = fields.Item(i);
+          AppendTabField(f.Type(), f.GetValue(), &line);
+          line += '\t';
+        }
+        line.back() = '\n';
+        file.Append(line);
+        ++chunk;
+        rows.MoveNext();
+      }
+    } catch (const db::Error&) {
+      // The rows before the one that cannot be read or rendered go in first.
+      failure = std::current_exception();
+    }
+    if (chunk > 0) {
+      file.Flush();
+      if (!LoadChunk(file.path(), mysql_table, insert_columns)) {
+        // The server took none of the chunk: the INSERTs decide which rows it accepts.
+        std::unique_ptr<db::Recordset> again = OpenSourceAt(source_table, *sent);
+        long left = chunk;
+        RowBatch batch(head, batch_bytes_);
+        std::string values;
+        while (left > 0 && !again->Eof()) {
+          values.clear();
+          const db::Fields& fields = again->Fields();
+          for (int i = 0; i < fields.Count(); ++i) {
+            const db::Field& f = fields.Item(i);
+            AppendLiteral(f.Type(), f.GetValue(), &values);
+            values += ", ";
+          }
+          CutSeparator(values);
+          batch.Add(values);
+          if (batch.Full()) SendBatch(batch, mysql_table, sent);
+          again->MoveNext();
+          --left;
+        }
+        if (!batch.empty()) SendBatch(batch, mysql_table, sent);
+      } else {
+        *sent += chunk;
+      }
+      ReportRows(*sent);
+    }
+    if (failure) {
+      last_statement_ = *sent > 0 ? RowStatement(source_table, head, *sent - 1)
+                                  : "SELECT * FROM " + source_table;
+      std::rethrow_exception(failure);
+    }
+    if (load_data_refused_) {
+      CopyByInsert(rows, source_table, mysql_table, head, sent);
+      return;
+    }
+  }
+}
+
+bool MigrationEngine::LoadChunk(const std::string& path, const std::string& mysql_table,
+                                const std::string& insert_columns) {
+  last_statement_ = "START TRANSACTION";
+  mysql_.Execute(last_statement_);
+  last_statement_ = "LOAD DATA LOCAL INFILE '" + path + "' INTO TABLE " + mysql_table + " " +
+                    TabFile::kFormatClauses + " (" + insert_columns + ")";
+  bool whole = false;
+  try {
+    mysql_.Execute(last_statement_);
+    // A clean load took every line. Each line the server refused, cut short or skipped as a
+    // duplicate left a warning. (ROW_COUNT() cannot tell: the driver prepares the question, and
+    // preparing clears the row count but keeps the warnings.)
+    std::unique_ptr<db::Recordset> check = mysql_.Execute("SELECT @@warning_count");
+    whole = !check->Eof() && check->Fields().Item(0).GetValue().ToString() == "0";
+  } catch (const db::Error& e) {
+    if (e.number() != db::kProviderError) throw;
+    load_data_refused_ = true;
+  }
+  last_statement_ = whole ? "COMMIT" : "ROLLBACK";
+  mysql_.Execute(last_statement_);
+  // InnoDB numbers the rows of one LOAD DATA consecutively but reserves numbers for it in
+  // growing blocks, and a rollback does not give numbers back: either way the counter is set back
+  // to follow the largest number the table holds, as one INSERT per row leaves it.
+  RestoreAutoIncrement(mysql_table);
+  return whole;
+}
+
+std::unique_ptr<db::Recordset> MigrationEngine::OpenSourceAt(const std::string& source_table,
+                                                             long row) {
+  std::unique_ptr<db::Recordset> rows = db::SourceSession().Execute("SELECT * FROM " + source_table);
+  for (long i = 0; i < row && !rows->Eof(); ++i) rows->MoveNext();
+  return rows;
+}
+
+std::string MigrationEngine::RowStatement(const std::string& source_table, const std::string& head,
+                                          long row) {
+  std::unique_ptr<db::Recordset> rows = OpenSourceAt(source_table, row);
+  std::string values;
+  if (!rows->Eof()) {
+    const db::Fields& fields = rows->Fields();
+    for (int i = 0; i < fields.Count(); ++i) {
+      const db::Field& f = fields.Item(i);
+      if (AppendLiteral(f.Type(), f.GetValue(), &values)) values += ", ";
+    }
+    CutSeparator(values);
+  }
+  return head + values + ")";
 }
 
 void MigrationEngine::ReportRows(long sent) {
   const long before = current_.rows_copied;
   current_.rows_copied = sent;
   if (progress_ && sent / kProgressRows != before / kProgressRows) progress_(current_);
+}
+
+void MigrationEngine::RestoreAutoIncrement(const std::string& mysql_table) {
+  try {
+    // The server raises the counter to the largest number the table holds, plus one.
+    mysql_.Execute("ALTER TABLE " + mysql_table + " AUTO_INCREMENT = 1");
+  } catch (const db::Error&) {
+    // A table without a counter has nothing to restore.
+  }
 }
 
 void MigrationEngine::SendBatch(RowBatch& batch, const std::string& mysql_table, long* sent) {
@@ -277,11 +459,7 @@ void MigrationEngine::SendBatch(RowBatch& batch, const std::string& mysql_table,
   long kept = 0;
   if (!count->Eof()) kept = long(count->Fields().Item(0).GetValue().AsInteger()) - *sent;
   if (kept < 0 || size_t(kept) > batch.size()) kept = 0;
-  try {
-    mysql_.Execute("ALTER TABLE " + mysql_table + " AUTO_INCREMENT = 1");
-  } catch (const db::Error&) {
-    // A table without a counter has nothing to restore.
-  }
+  RestoreAutoIncrement(mysql_table);
   *sent += kept;
   for (size_t i = size_t(kept); i < batch.size(); ++i) {
     last_statement_ = batch.SingleStatement(i);

@@ -2,6 +2,7 @@
 #define MDBTOMYSQL_MIGRATE_MIGRATION_ENGINE_H_
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,7 +71,9 @@ class MigrationEngine {
   // else the auto-increment column, else a new MYSQL_IDD column). Returns the key column list.
   std::string ListPK(const std::string& tbl, const std::string& AutoNumberField);
 
-  // Copies every row of the source table into the MySQL table.
+  // Copies every row of the source table into the MySQL table. Rows travel through LOAD DATA
+  // LOCAL INFILE where the table and the server allow it, else as multi-row INSERTs; either way
+  // the table ends as one INSERT per row would leave it, a refused row included.
   void CopyTableRows(const std::string& source_table, const std::string& mysql_table,
                      const std::string& insert_columns);
 
@@ -79,6 +82,8 @@ class MigrationEngine {
   void SetRowAtATime(bool row_at_a_time) { row_at_a_time_ = row_at_a_time; }
   // Copies at most `rows` rows of each table (benchmarks); negative means all.
   void SetRowLimit(long rows) { row_limit_ = rows; }
+  // Rows per LOAD DATA file; small files put a refused row behind rows already committed.
+  void SetChunkRows(long rows) { chunk_rows_ = rows > 0 ? rows : 1; }
 
   // Selected tables left out of the last run because they are ODBC links: after a relink their
   // rows live in the very MySQL table a migration would drop first.
@@ -93,12 +98,32 @@ class MigrationEngine {
   ProgressCallback progress_;
   Progress current_;
   static constexpr long kProgressRows = 10000;
+  // A LOAD DATA file holds at most this many rows or bytes: one transaction each, and the disk
+  // used stays bounded.
+  static constexpr long kChunkRows = 100000;
+  static constexpr size_t kChunkBytes = 64 << 20;
+
   void SendBatch(RowBatch& batch, const std::string& mysql_table, long* sent);
+  void RestoreAutoIncrement(const std::string& mysql_table);
   void ReportRows(long sent);
+  bool LoadDataCarries(const std::string& mysql_table, const db::Fields& fields);
+  void CopyByInsert(db::Recordset& rows, const std::string& source_table,
+                    const std::string& mysql_table, const std::string& head, long* sent);
+  void CopyByLoadData(db::Recordset& rows, const std::string& source_table,
+                      const std::string& mysql_table, const std::string& insert_columns,
+                      const std::string& head, long* sent);
+  bool LoadChunk(const std::string& path, const std::string& mysql_table,
+                 const std::string& insert_columns);
+  std::unique_ptr<db::Recordset> OpenSourceAt(const std::string& source_table, long row);
+  std::string RowStatement(const std::string& source_table, const std::string& head, long row);
 
   bool row_at_a_time_ = false;
   size_t batch_bytes_ = RowBatch::kMaxBatchBytes;
   long row_limit_ = -1;
+  long chunk_rows_ = kChunkRows;
+  // Set once LOAD DATA LOCAL has been refused (by the server's or the driver's settings): the
+  // rest of the run sends INSERTs.
+  bool load_data_refused_ = false;
   std::vector<std::string> skipped_linked_;
   std::vector<std::string> migrated_;
   std::string last_statement_;

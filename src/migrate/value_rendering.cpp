@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 #include "db/error.h"
 #include "db/field.h"
@@ -31,6 +32,13 @@ void CivilFromDays(long z, int* y, int* m, int* d) {
   *d = int(doy - (153 * mp + 2) / 5 + 1);
   *m = int(mp < 10 ? mp + 3 : mp - 9);
   *y = int(yoe + era * 400 + (*m <= 2));
+}
+
+// The text between the first and last character that is not a space, as FixQuote keeps it.
+std::string_view TrimSpaces(std::string_view text) {
+  const size_t begin = text.find_first_not_of(' ');
+  if (begin == std::string_view::npos) return {};
+  return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
 }
 
 }  // namespace
@@ -99,6 +107,55 @@ bool AppendLiteral(int type, const db::Value& value, std::string* out) {
         *out += FormatDateTime(value.AsDate());
         *out += '\'';
       }
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool AppendTabField(int type, const db::Value& value, std::string* out) {
+  switch (type) {
+    case db::ado_type::kLongVarWChar:
+    case db::ado_type::kVarWChar:
+    case db::ado_type::kWChar: {
+      std::string converted;
+      if (value.kind() != db::Value::Kind::kText) converted = value.ToString();
+      const std::string_view text =
+          TrimSpaces(value.kind() == db::Value::Kind::kText ? value.AsText() : converted);
+      size_t start = 0;
+      for (size_t i = 0; i < text.size(); ++i) {
+        char escape;
+        switch (text[i]) {
+          case '\\': escape = '\\'; break;
+          case '\t': escape = 't'; break;
+          case '\n': escape = 'n'; break;
+          case '\r': escape = 'r'; break;
+          case '\0': escape = '0'; break;
+          default: continue;
+        }
+        out->append(text, start, i - start);
+        *out += '\\';
+        *out += escape;
+        start = i + 1;
+      }
+      out->append(text, start, text.size() - start);
+      return true;
+    }
+    case db::ado_type::kBoolean:
+    case db::ado_type::kDouble:
+    case db::ado_type::kInteger:
+      switch (value.kind()) {
+        case db::Value::Kind::kNull: *out += '0'; break;
+        case db::Value::Kind::kBoolean: *out += value.AsBoolean() ? '1' : '0'; break;
+        case db::Value::Kind::kDouble: *out += DoubleLiteral(value.AsDouble()); break;
+        default: *out += value.ToString(); break;
+      }
+      return true;
+    case db::ado_type::kDate:
+      if (value.IsNull())
+        *out += "\\N";
+      else
+        *out += FormatDateTime(value.AsDate());
       return true;
     default:
       return false;

@@ -28,6 +28,14 @@ class StatementTexts : public ::testing::Test {
     if (db::SourceSession().State() == db::kAdStateOpen) db::SourceSession().Close();
     db::SourceSession().Attach(std::move(source));
   }
+  // The statements sent, less the question for the table's storage engine that comes before a
+  // batched copy: the recording server names none, so the rows go as INSERTs.
+  std::vector<std::string> Sent() const {
+    std::vector<std::string> sent;
+    for (const std::string& s : log_->statements)
+      if (s.rfind("SELECT ENGINE FROM information_schema.TABLES", 0) != 0) sent.push_back(s);
+    return sent;
+  }
   std::shared_ptr<RecordingSession::Log> log_;
   db::Connection mysql_;
   ScriptedSource* source_ = nullptr;
@@ -41,8 +49,8 @@ TEST_F(StatementTexts, OneInsertPerRowInFieldOrder) {
       {{db::Value::Integer(5), db::Value::Null(), db::Value::Date({2020, 3, 1, 0, 0, 0, 0})}}};
   MigrationEngine engine(mysql_, screen_);
   engine.CopyTableRows("tblStaff", "tblstaff", "`EmpID`, `EmpName`, `Joined`");
-  ASSERT_EQ(log_->statements.size(), 1u);
-  EXPECT_EQ(log_->statements[0],
+  ASSERT_EQ(Sent().size(), 1u);
+  EXPECT_EQ(Sent()[0],
             "INSERT INTO tblstaff (`EmpID`, `EmpName`, `Joined`) VALUES (5, '', '2020-03-01 "
             "00:00:00')");
 }
@@ -88,7 +96,7 @@ TEST_F(StatementTexts, BatchesJoinTheSameValuesAndReplayARefusedBatchRowByRow) {
   } catch (const db::Error& e) {
     EXPECT_EQ(e.description(), "Out of range value");
   }
-  const auto& s = log_->statements;
+  const std::vector<std::string> s = Sent();
   ASSERT_GE(s.size(), 4u);
   EXPECT_EQ(s[0].rfind("INSERT INTO t (`N`) VALUES (1), (2), (3), ", 0), 0u);
   const std::string last = std::to_string(batch);
