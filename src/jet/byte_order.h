@@ -32,6 +32,15 @@ inline float LoadFloat(const uint8_t* p) {
   return f;
 }
 
+// Little-endian stores, the counterparts of the loads.
+inline void StoreU16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void StoreU32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
 }  // namespace jet
 
 #endif  // MDBTOMYSQL_JET_BYTE_ORDER_H_

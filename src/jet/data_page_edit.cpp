@@ -8,15 +8,6 @@
 
 namespace jet {
 
-void StoreU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void StoreU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 uint16_t FreeSpace(const Page& page) { return LoadU16(page.data() + 2); }
 
 void InitDataPage(Page& page, uint32_t owner) {

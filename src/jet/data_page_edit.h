@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/byte_order.h"
 #include "jet/page_cache.h"
 
 namespace jet {
@@ -38,10 +39,6 @@ uint16_t FreeSpace(const Page& page);
 // Initialises `page` as an empty data page owned by `owner` (a TDEF page, or the 'LVAL' tag's
 // word for long-value pages, or 0 for usage-map holders).
 void InitDataPage(Page& page, uint32_t owner);
-
-// Stores little-endian numbers into a page or row buffer.
-void StoreU16(uint8_t* p, uint16_t v);
-void StoreU32(uint8_t* p, uint32_t v);
 
 }  // namespace jet
 

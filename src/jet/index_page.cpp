@@ -20,15 +20,6 @@ uint32_t LoadBigEndian(const uint8_t* p, int bytes) {
   return v;
 }
 
-void StoreU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void StoreU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 class TreeReader {
  public:
   TreeReader(PageCache& cache, PageNumber table_def) : cache_(cache), table_def_(table_def) {}

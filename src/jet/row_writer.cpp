@@ -356,6 +356,68 @@ RowPointer InsertRow(PageCache& cache, const TableDef& def, std::string_view byt
   return AddRowToPage(cache, page, bytes, slot_flags);
 }
 
+namespace {
+
+// Puts `bytes` in place of the row in slot `slot` of `page`, keeping its flags minus `clear`:
+// in its own bytes when not longer, else by repacking the page. False when the page lacks room.
+bool ReplaceOnPage(PageCache& cache, PageNumber number, int slot, std::string_view bytes,
+                   uint16_t clear) {
+  PageRef current = cache.Read(number);
+  std::vector<SlotRow> rows = ReadSlotRows(*current, cache);
+  SlotRow& row = rows[static_cast<size_t>(slot)];
+  if (bytes.size() <= row.bytes.size()) {
+    // The same bytes, padded: the row keeps its length, so no other row moves.
+    const RowSlot where = ReadSlot(*current, slot, cache);
+    Page& page = cache.Modify(number);
+    std::memcpy(page.bytes.data() + where.offset, bytes.data(), bytes.size());
+    std::memset(page.bytes.data() + where.offset + bytes.size(), 0, row.bytes.size() - bytes.size());
+    uint8_t* word = page.bytes.data() + kDataPageHeader + 2 * slot;
+    StoreU16(word, static_cast<uint16_t>(LoadU16(word) & ~clear));
+    return true;
+  }
+  if (FreeSpace(*current) < bytes.size() - row.bytes.size()) return false;
+  row.bytes.assign(bytes);
+  row.flags = static_cast<uint16_t>(row.flags & ~clear);
+  PackSlotRows(cache.Modify(number), rows, cache);
+  return true;
+}
+
+void StorePointer(PageCache& cache, RowPointer header, RowPointer target) {
+  PageRef current = cache.Read(header.page);
+  const RowSlot slot = ReadSlot(*current, header.row, cache);
+  Page& page = cache.Modify(header.page);
+  StoreU32(page.bytes.data() + slot.offset, (target.page << 8) | target.row);
+  uint8_t* word = page.bytes.data() + kDataPageHeader + 2 * header.row;
+  StoreU16(word, static_cast<uint16_t>(LoadU16(word) | kSlotOverflowFlag));
+}
+
+}  // namespace
+
+void ReplaceRow(PageCache& cache, const TableDef& def, RowPointer where, std::string_view bytes) {
+  if (bytes.size() > kMaxRowSize) {
+    throw Error(cache.file_name() + ": a row of " + std::to_string(bytes.size()) +
+                " bytes is too long for a page");
+  }
+  PageRef header_page = cache.Read(where.page);
+  const RowSlot header = ReadSlot(*header_page, where.row, cache);
+  if (header.deleted) throw Error(cache.Where(where.page) + "the row to replace is deleted");
+  if (!header.overflow) {
+    if (ReplaceOnPage(cache, where.page, where.row, bytes, 0)) return;
+  } else {
+    if (header.length < 4) throw Error(cache.Where(where.page) + "overflow row too short");
+    const RowPointer target = RowPointer::FromWord(LoadU32(header_page->data() + header.offset));
+    if (target.page == 0 || target.page >= cache.page_count()) {
+      throw Error(cache.Where(where.page) + "overflow row points outside the file");
+    }
+    if (ReplaceOnPage(cache, target.page, target.row, bytes, 0)) return;
+  }
+  // Too long for where it is: the data goes to a new row of its own, hidden from scans, and the
+  // header slot points to it. An old target stays behind, deleted.
+  const RowPointer target = InsertRow(cache, def, bytes, kSlotDeletedFlag);
+  if (target.page != where.page) cache.Flush();
+  StorePointer(cache, where, target);
+}
+
 void AddToRowCount(PageCache& cache, const TableDef& def, int32_t delta) {
   Page& page = cache.Modify(def.page);
   uint8_t* count = page.bytes.data() + kRowCountOffset;
