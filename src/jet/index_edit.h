@@ -1,11 +1,15 @@
 #ifndef MDBTOMYSQL_JET_INDEX_EDIT_H_
 #define MDBTOMYSQL_JET_INDEX_EDIT_H_
 
+#include <optional>
 #include <vector>
 
 #include "jet/data_page.h"
 #include "jet/index.h"
+#include "jet/index_page.h"
 #include "jet/page_cache.h"
+#include "jet/table_def.h"
+#include "jet/value.h"
 
 namespace jet {
 
@@ -15,11 +19,37 @@ namespace jet {
 // greater than its child's greatest entry, which still guides every search.
 //
 // Everything is checked before the first write: each row's entry is found by its row pointer (a
-// row with no entry counts as removed already, so that a stopped drop can be run again), and a
-// leaf that would become empty while it is not the root makes the whole call throw jet::Error
-// without writing (unlinking pages from a tree is not done here).
+// row with no entry counts as removed already, so that a stopped drop can be run again). When a
+// leaf other than the root would become empty, the tree is rebuilt without the entries instead,
+// the way InsertIndexEntries rebuilds it.
 void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber table_def,
                         const std::vector<RowPointer>& rows);
+
+// The leaf entry of the row at `row` (values in the order of def.columns) in `index`: its key
+// and row pointer. Nothing when the row stays out of the index (an index that ignores nulls, every
+// key column NULL). Throws jet::Error when the key cannot be computed here (a text in another
+// sort order, a character beyond U+00FF, a Decimal): a guessed key would corrupt the index.
+std::optional<IndexEntry> IndexEntryForRow(const TableDef& def, const RealIndex& index,
+                                           const std::vector<Value>& values, RowPointer row);
+
+// Adds leaf `entries` (key bytes + row pointer, as IndexEntryForRow builds them) to the tree of
+// `index` of the table whose TDEF is at `table_def`, in key order, and raises the index's
+// unique-entry count in the TDEF by the number of keys it did not hold before.
+//
+// Refused with jet::Error before anything is written: an entry for a row that already has one,
+// and, in a unique index, a key that is already there or comes twice in `entries` (entries whose
+// key columns are all NULL excepted, as Jet allows).
+//
+// When every entry fits on the leaf it belongs to, that leaf is rewritten (one page per step;
+// node entries on the way are raised first where the entry becomes the greatest below them, a
+// bound that still guides every search). Otherwise the tree is rebuilt on new pages, with room
+// left on each, and the root (whose number never changes) is rewritten last as the one step that
+// switches from the old tree to the new: the new pages are allocated and written, then added to
+// the index's page map, then the root, then the old pages leave the map and are freed, then the
+// count. After a stop at any step the old or the new tree is whole; pages of the other are only
+// unreachable. The caller's WriteGuard must be held.
+void InsertIndexEntries(PageCache& cache, const RealIndex& index, PageNumber table_def,
+                        std::vector<IndexEntry> entries);
 
 }  // namespace jet
 
