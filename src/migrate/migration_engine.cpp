@@ -85,6 +85,8 @@ std::string MigrationEngine::CreateAndInsertData_To_MYSQLTable(const std::string
   skipped_linked_.clear();
   migrated_.clear();
   last_statement_.clear();
+  loaded_rows_ = 0;
+  load_data_refused_ = false;
   std::string table;
   try {
     // Backslashes in values are data: with NO_BACKSLASH_ESCAPES the doubled quotes are the only
@@ -362,6 +364,7 @@ void MigrationEngine::CopyByLoadData(db::Recordset& rows, const std::string& sou
         if (!batch.empty()) SendBatch(batch, mysql_table, sent);
       } else {
         *sent += chunk;
+        loaded_rows_ += chunk;
       }
       ReportRows(*sent);
     }

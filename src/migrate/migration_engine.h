@@ -88,6 +88,8 @@ class MigrationEngine {
   // Selected tables left out of the last run because they are ODBC links: after a relink their
   // rows live in the very MySQL table a migration would drop first.
   const std::vector<std::string>& SkippedLinkedTables() const { return skipped_linked_; }
+  // Rows the last run sent in LOAD DATA files the server took whole; the others went as INSERTs.
+  long LoadedRows() const { return loaded_rows_; }
   // Tables migrated completely by the last run, in order.
   const std::vector<std::string>& MigratedTables() const { return migrated_; }
 
@@ -124,6 +126,7 @@ class MigrationEngine {
   // Set once LOAD DATA LOCAL has been refused (by the server's or the driver's settings): the
   // rest of the run sends INSERTs.
   bool load_data_refused_ = false;
+  long loaded_rows_ = 0;
   std::vector<std::string> skipped_linked_;
   std::vector<std::string> migrated_;
   std::string last_statement_;

@@ -84,11 +84,25 @@ bool AppendLiteral(int type, const db::Value& value, std::string* out) {
   switch (type) {
     case db::ado_type::kLongVarWChar:
     case db::ado_type::kVarWChar:
-    case db::ado_type::kWChar:
+    case db::ado_type::kWChar: {
+      const std::string text = value.ToString();
+      if (text.find('\0') != std::string::npos) {
+        // A NUL character ends the statement's text on its way to the server, and no escape
+        // stands for it under NO_BACKSLASH_ESCAPES: such a text goes as hex digits.
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        *out += "_utf8mb4 X'";
+        for (unsigned char c : TrimSpaces(text)) {
+          *out += kHex[c >> 4];
+          *out += kHex[c & 15];
+        }
+        *out += '\'';
+        return true;
+      }
       *out += '\'';
-      *out += FixQuote(value.ToString());
+      *out += FixQuote(text);
       *out += '\'';
       return true;
+    }
     case db::ado_type::kBoolean:
     case db::ado_type::kDouble:
     case db::ado_type::kInteger:

@@ -1,0 +1,114 @@
+// The rows' text form for LOAD DATA, and the private file that carries it.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "db/error.h"
+#include "db/field.h"
+#include "migrate/tab_file.h"
+#include "migrate/value_rendering.h"
+#include "support/test_env.h"
+
+namespace migrate {
+namespace {
+
+std::string Field(int type, const db::Value& value) {
+  std::string out;
+  EXPECT_TRUE(AppendTabField(type, value, &out));
+  return out;
+}
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(TabField, EscapesWhatWouldSplitAFieldOrALineAndTrimsOnlySpaces) {
+  const int text = db::ado_type::kVarWChar;
+  static constexpr char kTricky[] = "  a\tb\nc\rd\\e\0f 'g' \"h\"  ";
+  EXPECT_EQ(Field(text, db::Value::Text(std::string(kTricky, sizeof kTricky - 1))),
+            std::string("a\\tb\\nc\\rd\\\\e\\0f 'g' \"h\""));
+  // \N alone would be read as NULL, and a final backslash would escape the separator.
+  EXPECT_EQ(Field(text, db::Value::Text("\\N")), "\\\\N");
+  EXPECT_EQ(Field(db::ado_type::kLongVarWChar, db::Value::Text("end\\")), "end\\\\");
+  EXPECT_EQ(Field(text, db::Value::Text("\t tab kept \t")), "\\t tab kept \\t");
+  EXPECT_EQ(Field(db::ado_type::kWChar, db::Value::Null()), "");
+  EXPECT_EQ(Field(text, db::Value::Text("NULL")), "NULL");
+  EXPECT_EQ(Field(text, db::Value::Text("caf\xC3\xA9 \xF0\x9F\x98\x80")), "caf\xC3\xA9 \xF0\x9F\x98\x80");
+}
+
+TEST(TabField, NumbersAndDatesMatchTheInsertLiterals) {
+  EXPECT_EQ(Field(db::ado_type::kBoolean, db::Value::Boolean(true)), "1");
+  EXPECT_EQ(Field(db::ado_type::kBoolean, db::Value::Boolean(false)), "0");
+  EXPECT_EQ(Field(db::ado_type::kBoolean, db::Value::Null()), "0");
+  EXPECT_EQ(Field(db::ado_type::kInteger, db::Value::Null()), "0");
+  EXPECT_EQ(Field(db::ado_type::kInteger, db::Value::Integer(-7)), "-7");
+  EXPECT_EQ(Field(db::ado_type::kDouble, db::Value::Double(0.1)), "0.1");
+  EXPECT_EQ(Field(db::ado_type::kDouble, db::Value::Double(-1.5e300)), "-1.5e+300");
+  EXPECT_EQ(Field(db::ado_type::kDate, db::Value::Date({2024, 2, 28, 23, 59, 59, 999'000'000})),
+            "2024-02-29 00:00:00");
+  EXPECT_EQ(Field(db::ado_type::kDate, db::Value::Null()), "\\N");
+  std::string out;
+  EXPECT_THROW(AppendTabField(db::ado_type::kDouble, db::Value::Double(std::nan("")), &out), db::Error);
+  EXPECT_FALSE(AppendTabField(db::ado_type::kCurrency, db::Value::Null(), &out));
+}
+
+TEST(ValueRendering, TextWithANulTravelsAsHex) {
+  // Outer spaces trimmed, the quote not doubled: hex digits need no escaping.
+  std::string out;
+  AppendLiteral(db::ado_type::kVarWChar, db::Value::Text(std::string(" a'\0b ", 6)), &out);
+  EXPECT_EQ(out, "_utf8mb4 X'61270062'");
+}
+
+TEST(TabFile, PrivateToItsOwnerAndGoneWithTheObject) {
+  const std::string dir = testenv::ScratchDir("tab_file");
+  const char* saved = std::getenv("TMPDIR");
+  const std::string saved_value = saved ? saved : "";
+  setenv("TMPDIR", dir.c_str(), 1);
+  std::string path;
+  try {
+    TabFile file;
+    path = file.path();
+    EXPECT_EQ(std::filesystem::path(path).parent_path(), std::filesystem::path(dir));
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    file.Append("1\tone\n");
+    file.Append("2\ttwo\n");
+    EXPECT_EQ(file.bytes(), 12u);
+    file.Flush();
+    EXPECT_EQ(Contents(path), "1\tone\n2\ttwo\n");
+    file.Clear();
+    file.Append("3\tthree\n");
+    file.Flush();
+    EXPECT_EQ(Contents(path), "3\tthree\n");
+    throw std::runtime_error("copy stopped");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+
+  // A folder the LOAD DATA statement could not quote is not used.
+  const std::string quoted = dir + "/it's";
+  std::filesystem::create_directories(quoted);
+  setenv("TMPDIR", quoted.c_str(), 1);
+  {
+    TabFile file;
+    EXPECT_EQ(file.path().rfind("/tmp/mdbtomysql-rows-", 0), 0u) << file.path();
+    EXPECT_EQ(file.path().find('\''), std::string::npos);
+  }
+  if (saved)
+    setenv("TMPDIR", saved_value.c_str(), 1);
+  else
+    unsetenv("TMPDIR");
+}
+
+}  // namespace
+}  // namespace migrate
