@@ -113,8 +113,9 @@ std::vector<size_t> AllIndexes(const TableDef& def) {
   return order;
 }
 
-// Every page that belongs to the table whose definition starts at `first` and nothing else.
-std::set<PageNumber> PagesOf(PageCache& cache, PageNumber first) {
+}  // namespace
+
+std::set<PageNumber> TablePages(PageCache& cache, PageNumber first) {
   std::set<PageNumber> pages;
   const TableDef def = ReadTableDef(cache, first);
   for (PageNumber p = first; p != 0 && pages.size() < 256;) {
@@ -171,8 +172,6 @@ std::set<PageNumber> PagesOf(PageCache& cache, PageNumber first) {
   for (PageNumber fixed = 0; fixed <= kCataloguePage; ++fixed) pages.erase(fixed);
   return pages;
 }
-
-}  // namespace
 
 void DropTable(Database& db, std::string_view name) {
   PageCache& cache = db.cache();
@@ -239,7 +238,7 @@ void DropTable(Database& db, std::string_view name) {
   }
 
   std::set<PageNumber> pages;
-  if (entry.table_def != 0) pages = PagesOf(cache, entry.table_def);
+  if (entry.table_def != 0) pages = TablePages(cache, entry.table_def);
 
   // From here on, each step is durable before the next.
   try {

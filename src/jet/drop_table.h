@@ -1,11 +1,17 @@
 #ifndef MDBTOMYSQL_JET_DROP_TABLE_H_
 #define MDBTOMYSQL_JET_DROP_TABLE_H_
 
+#include <set>
 #include <string_view>
 
 #include "jet/database.h"
 
 namespace jet {
+
+// Every page that belongs to the table whose definition starts at `first` and to nothing else:
+// its TDEF pages, data pages, index pages, long-value pages and usage-map pages (a map page only
+// when every row on it is one of this table's maps). Pages 0..2 are never among them.
+std::set<PageNumber> TablePages(PageCache& cache, PageNumber first);
 
 // DROP TABLE: removes local or linked table `name` (case-insensitive) from the file of `db`, as
 // Jet does: its catalogue row and that row's index entries, its permission rows (MSysACEs) and

@@ -358,26 +358,24 @@ RowPointer InsertRow(PageCache& cache, const TableDef& def, std::string_view byt
 
 namespace {
 
-// Puts `bytes` in place of the row in slot `slot` of `page`, keeping its flags minus `clear`:
-// in its own bytes when not longer, else by repacking the page. False when the page lacks room.
-bool ReplaceOnPage(PageCache& cache, PageNumber number, int slot, std::string_view bytes,
-                   uint16_t clear) {
+// Puts the row built from `columns` in place of the row in slot `slot` of `page`: in its own
+// bytes, padded to its length, when not longer, else by repacking the page. False when the page
+// lacks room.
+bool ReplaceOnPage(PageCache& cache, const TableDef& def, PageNumber number, int slot,
+                   const StoredColumns& columns, const std::string& bytes) {
   PageRef current = cache.Read(number);
   std::vector<SlotRow> rows = ReadSlotRows(*current, cache);
   SlotRow& row = rows[static_cast<size_t>(slot)];
   if (bytes.size() <= row.bytes.size()) {
-    // The same bytes, padded: the row keeps its length, so no other row moves.
+    // The same length: no other row moves.
+    const std::string padded = BuildRow(def, columns, row.bytes.size());
     const RowSlot where = ReadSlot(*current, slot, cache);
     Page& page = cache.Modify(number);
-    std::memcpy(page.bytes.data() + where.offset, bytes.data(), bytes.size());
-    std::memset(page.bytes.data() + where.offset + bytes.size(), 0, row.bytes.size() - bytes.size());
-    uint8_t* word = page.bytes.data() + kDataPageHeader + 2 * slot;
-    StoreU16(word, static_cast<uint16_t>(LoadU16(word) & ~clear));
+    std::memcpy(page.bytes.data() + where.offset, padded.data(), padded.size());
     return true;
   }
   if (FreeSpace(*current) < bytes.size() - row.bytes.size()) return false;
-  row.bytes.assign(bytes);
-  row.flags = static_cast<uint16_t>(row.flags & ~clear);
+  row.bytes = bytes;
   PackSlotRows(cache.Modify(number), rows, cache);
   return true;
 }
@@ -393,7 +391,9 @@ void StorePointer(PageCache& cache, RowPointer header, RowPointer target) {
 
 }  // namespace
 
-void ReplaceRow(PageCache& cache, const TableDef& def, RowPointer where, std::string_view bytes) {
+void ReplaceRow(PageCache& cache, const TableDef& def, RowPointer where,
+                const StoredColumns& columns) {
+  const std::string bytes = BuildRow(def, columns);
   if (bytes.size() > kMaxRowSize) {
     throw Error(cache.file_name() + ": a row of " + std::to_string(bytes.size()) +
                 " bytes is too long for a page");
@@ -402,15 +402,16 @@ void ReplaceRow(PageCache& cache, const TableDef& def, RowPointer where, std::st
   const RowSlot header = ReadSlot(*header_page, where.row, cache);
   if (header.deleted) throw Error(cache.Where(where.page) + "the row to replace is deleted");
   if (!header.overflow) {
-    if (ReplaceOnPage(cache, where.page, where.row, bytes, 0)) return;
+    if (ReplaceOnPage(cache, def, where.page, where.row, columns, bytes)) return;
   } else {
     if (header.length < 4) throw Error(cache.Where(where.page) + "overflow row too short");
     const RowPointer target = RowPointer::FromWord(LoadU32(header_page->data() + header.offset));
     if (target.page == 0 || target.page >= cache.page_count()) {
       throw Error(cache.Where(where.page) + "overflow row points outside the file");
     }
-    if (ReplaceOnPage(cache, target.page, target.row, bytes, 0)) return;
+    if (ReplaceOnPage(cache, def, target.page, target.row, columns, bytes)) return;
   }
+  if (header.length < 4) throw Error(cache.Where(where.page) + "row too short to point elsewhere");
   // Too long for where it is: the data goes to a new row of its own, hidden from scans, and the
   // header slot points to it. An old target stays behind, deleted.
   const RowPointer target = InsertRow(cache, def, bytes, kSlotDeletedFlag);

@@ -56,15 +56,16 @@ std::string StoreLongValue(PageCache& cache, const TableDef& def, const Column& 
 RowPointer InsertRow(PageCache& cache, const TableDef& def, std::string_view bytes,
                      uint16_t slot_flags = 0);
 
-// Replaces the row whose header slot is `where` (the slot indexes point at) by `bytes`, as Jet
-// updates rows: in its own bytes, padded, when it is not longer; else on the same page with the
+// Replaces the row whose header slot is `where` (the slot indexes point at) by the row built from
+// `columns`, as Jet updates rows: in its own bytes, padded, when it is not longer; else on the same page with the
 // rows after it moved down, when the page has room; else as an overflow row (added elsewhere,
 // flagged deleted so scans skip it) to which the header slot then points. A header slot that
 // already points elsewhere has its target replaced the same way and is re-pointed when the
 // target moves. Each way ends with one page write that switches from the old row to the new
 // one (the commit point); what comes before it (a new page, the new target row) is flushed
 // first. Only the last page is left modified for the caller's Flush.
-void ReplaceRow(PageCache& cache, const TableDef& def, RowPointer where, std::string_view bytes);
+void ReplaceRow(PageCache& cache, const TableDef& def, RowPointer where,
+                const StoredColumns& columns);
 
 // Changes the row count in `def`'s first TDEF page by `delta`; only modifies the page.
 void AddToRowCount(PageCache& cache, const TableDef& def, int32_t delta);

@@ -292,13 +292,7 @@ size_t UpdateRows(Database& db, std::string_view table, const std::vector<Column
         stored = StoreLongValue(cache, *def, column, *stored);
       }
       cache.Flush();  // long values, and any page they needed, before the row refers to them
-      // A shorter row is padded inside, before its trailer, to the length it replaces: readers
-      // find the trailer at the row's end.
-      std::string bytes = BuildRow(*def, change.columns);
-      const RowPointer data = DataSlot(cache, change.header);
-      const RowSlot slot = ReadSlot(*cache.Read(data.page), data.row, cache);
-      if (bytes.size() < slot.length) bytes = BuildRow(*def, change.columns, slot.length);
-      ReplaceRow(cache, *def, change.header, bytes);
+      ReplaceRow(cache, *def, change.header, change.columns);
       cache.Flush();
     }
     for (const IndexWork& work : index_work) {

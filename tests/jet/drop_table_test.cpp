@@ -21,6 +21,7 @@
 #include "jet/text.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
+#include "write_checks.h"
 
 namespace {
 
@@ -34,24 +35,8 @@ using testenv::MdbReaderTables;
 using testenv::RunCommand;
 using testenv::WriteBytes;
 
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& l : lines) out += l + "\n";
-  return out;
-}
-
-// Row counts of every local and system table, read through the engine.
-std::map<std::string, size_t> RowCounts(jet::Database& db) {
-  std::map<std::string, size_t> counts;
-  for (const jet::CatalogueEntry& e : db.Tables()) {
-    if (e.kind != jet::TableKind::kLocal && e.kind != jet::TableKind::kSystem) continue;
-    jet::TableCursor rows = db.OpenTable(e.name);
-    size_t n = 0;
-    while (rows.Next()) ++n;
-    counts[e.name] = n;
-  }
-  return counts;
-}
+using writetest::Joined;
+using writetest::RowCounts;
 
 // After a drop: the table is gone for us and for mdbtools, every other table reads as before,
 // the check passes and the table's pages are free.

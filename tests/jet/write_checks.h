@@ -1,0 +1,34 @@
+// Checks shared by the tests of the engine's writes.
+#ifndef MDBTOMYSQL_TESTS_JET_WRITE_CHECKS_H_
+#define MDBTOMYSQL_TESTS_JET_WRITE_CHECKS_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jet/database.h"
+
+namespace writetest {
+
+inline std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += l + "\n";
+  return out;
+}
+
+// Row counts of every local and system table, read through the engine.
+inline std::map<std::string, size_t> RowCounts(jet::Database& db) {
+  std::map<std::string, size_t> counts;
+  for (const jet::CatalogueEntry& e : db.Tables()) {
+    if (e.kind != jet::TableKind::kLocal && e.kind != jet::TableKind::kSystem) continue;
+    jet::TableCursor rows = db.OpenTable(e.name);
+    size_t n = 0;
+    while (rows.Next()) ++n;
+    counts[e.name] = n;
+  }
+  return counts;
+}
+
+}  // namespace writetest
+
+#endif  // MDBTOMYSQL_TESTS_JET_WRITE_CHECKS_H_
