@@ -1,6 +1,9 @@
 #include "db/jet_provider.h"
 
 #include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -10,9 +13,12 @@
 #include "db/error.h"
 #include "db/jet_field.h"
 #include "db/jet_properties.h"
+#include "db/odbc/odbc_session.h"
+#include "db/update_statement.h"
 #include "jet/database.h"
 #include "jet/drop_table.h"
 #include "jet/text.h"
+#include "jet/update_rows.h"
 
 namespace db {
 namespace {
@@ -152,6 +158,183 @@ std::optional<std::string> ParseDropTable(std::string_view text) {
          "'. Make sure it exists and that its name is spelled correctly.");
 }
 
+// A MySQL identifier in back quotes (a back quote inside is doubled).
+std::string BackQuoted(const std::string& name) {
+  std::string out = "`";
+  for (char c : name) {
+    out += c;
+    if (c == '`') out += '`';
+  }
+  return out + "`";
+}
+
+// A literal for a MySQL session that has NO_BACKSLASH_ESCAPES: quotes doubled, nothing else.
+std::string SqlLiteral(const jet::Value& value) {
+  if (jet::IsNull(value)) return "NULL";
+  if (const bool* b = std::get_if<bool>(&value)) return *b ? "1" : "0";
+  if (const int64_t* i = std::get_if<int64_t>(&value)) return std::to_string(*i);
+  if (const double* d = std::get_if<double>(&value)) {
+    if (!std::isfinite(*d)) Refuse("A value that is not a number cannot be sent to MySQL.");
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.17g", *d);
+    return buffer;
+  }
+  const std::string* text = std::get_if<std::string>(&value);
+  if (text == nullptr) Refuse("The Jet provider sends text, numbers and NULL only.");
+  std::string out = "'";
+  for (char c : *text) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out + "'";
+}
+
+// Parses a whole number or a decimal number written as text (MySQL's DECIMAL), or nothing.
+std::optional<double> NumberIn(const Value& v) {
+  switch (v.kind()) {
+    case Value::Kind::kInteger:
+      return static_cast<double>(v.AsInteger());
+    case Value::Kind::kDouble:
+      return v.AsDouble();
+    case Value::Kind::kBoolean:
+      return v.AsBoolean() ? 1.0 : 0.0;
+    case Value::Kind::kCurrency:
+      return static_cast<double>(v.AsCurrency().ten_thousandths) / 10000;
+    case Value::Kind::kDecimal:
+    case Value::Kind::kText: {
+      const std::string& t = v.kind() == Value::Kind::kText ? v.AsText() : v.AsDecimal().text;
+      char* end = nullptr;
+      const double d = std::strtod(t.c_str(), &end);
+      if (end == t.c_str() || *end != '\0') return std::nullopt;
+      return d;
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+// Exact ten-thousandths of a decimal text ("-12.3456"), or nothing.
+std::optional<int64_t> TenThousandths(const std::string& text) {
+  size_t pos = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++pos;
+  int64_t whole = 0;
+  int64_t fraction = 0;
+  int fraction_digits = 0;
+  bool dot = false;
+  for (; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c == '.' && !dot) {
+      dot = true;
+    } else if (c >= '0' && c <= '9') {
+      if (!dot) {
+        if (whole > 922337203685477) return std::nullopt;
+        whole = whole * 10 + (c - '0');
+      } else if (fraction_digits < 4) {
+        fraction = fraction * 10 + (c - '0');
+        ++fraction_digits;
+      }
+    } else {
+      return std::nullopt;
+    }
+  }
+  for (; fraction_digits < 4; ++fraction_digits) fraction *= 10;
+  const int64_t v = whole * 10000 + fraction;
+  return negative ? -v : v;
+}
+
+// A value read from MySQL as the field of the link's cached column hands it out, the same kind
+// a local table of that type gives; one that does not convert is passed on as it came.
+Value AsLinkedColumn(const Value& v, const jet::Column& column) {
+  if (v.IsNull()) return v;
+  const std::optional<double> number = NumberIn(v);
+  switch (column.type) {
+    case jet::kTypeBoolean:
+      if (number) return Value::Boolean(*number != 0);
+      break;
+    case jet::kTypeByte:
+    case jet::kTypeInteger:
+    case jet::kTypeLong:
+      if (v.kind() == Value::Kind::kInteger) return v;
+      if (number && std::nearbyint(*number) == *number) {
+        return Value::Integer(static_cast<int64_t>(*number));
+      }
+      break;
+    case jet::kTypeSingle:
+    case jet::kTypeDouble:
+      if (number) return Value::Double(*number);
+      break;
+    case jet::kTypeCurrency:
+      if (v.kind() == Value::Kind::kCurrency) return v;
+      if (v.kind() == Value::Kind::kDecimal) {
+        if (std::optional<int64_t> t = TenThousandths(v.AsDecimal().text)) {
+          return Value::Money(Currency{*t});
+        }
+      }
+      if (number) return Value::Money(Currency{std::llround(*number * 10000)});
+      break;
+    case jet::kTypeText:
+    case jet::kTypeMemo:
+      if (v.kind() != Value::Kind::kText && v.kind() != Value::Kind::kBytes) {
+        return Value::Text(v.ToString());
+      }
+      break;
+    default:
+      break;
+  }
+  return v;
+}
+
+// The rows of an ODBC-linked table, read through the link's data source, with the fields its
+// cached definition gives. Holds the ODBC session, so the Jet session may go first.
+class LinkCursor : public Cursor {
+ public:
+  LinkCursor(std::unique_ptr<Session> session, std::unique_ptr<Cursor> rows,
+             std::vector<jet::Column> columns)
+      : session_(std::move(session)), rows_(std::move(rows)), columns_(std::move(columns)) {
+    for (const jet::Column& c : columns_) fields_.push_back(DescribeJetColumn(c, false));
+  }
+
+  const std::vector<FieldInfo>& Columns() const override { return fields_; }
+
+  bool Next(std::vector<Value>& row) override {
+    if (!rows_ || !rows_->Next(raw_)) return false;
+    row.clear();
+    for (size_t i = 0; i < columns_.size(); ++i) {
+      row.push_back(i < raw_.size() ? AsLinkedColumn(raw_[i], columns_[i]) : Value::Null());
+    }
+    return true;
+  }
+
+ private:
+  std::unique_ptr<Session> session_;  // declared first: outlives the rows below
+  std::unique_ptr<Cursor> rows_;
+  std::vector<jet::Column> columns_;
+  std::vector<FieldInfo> fields_;
+  std::vector<Value> raw_;
+};
+
+// The data source of an ODBC link, opened as "DSN=<its DSN>;" from its stored connection string.
+std::unique_ptr<Session> OpenLinkSession(const jet::CatalogueEntry& link) {
+  const std::optional<std::string> dsn =
+      FindAttribute(ParseConnectionString(link.connect), "DSN");
+  if (!dsn || dsn->empty()) {
+    Refuse("Table '" + link.name + "' is linked through ODBC without a data source name (" +
+           link.connect + ").");
+  }
+  std::unique_ptr<Session> session;
+  try {
+    session = odbc::OpenDriverSession("DSN=" + QuoteOdbcValue(*dsn) + ";");
+  } catch (const Error& e) {
+    Refuse("Table '" + link.name + "' is linked to ODBC data source " + *dsn +
+           ", which cannot be opened: " + e.description());
+  }
+  // Backslashes in text are data, as the migration wrote them.
+  session->Execute("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
+                   "'NO_BACKSLASH_ESCAPES')");
+  return session;
+}
+
 // The rows of one table, read as they are needed. Holds its database, so the session may go
 // first.
 class JetCursor : public Cursor {
@@ -215,6 +398,10 @@ class JetSession : public Session {
       Drop(*dropped);
       return nullptr;
     }
+    if (const std::optional<UpdateStatement> update = ParseUpdate(text)) {
+      Update(*update);
+      return nullptr;
+    }
     const std::optional<std::string> table = ParseSelectAll(text);
     if (!table) {
       Refuse("The Jet provider does not run this statement: " + text);
@@ -260,6 +447,76 @@ class JetSession : public Session {
     required_.reset();
   }
 
+  // UPDATE on a local table changes the file; on an ODBC link it runs on the link's data
+  // source against the table's name there, and the file is not touched.
+  void Update(const UpdateStatement& update) {
+    const jet::CatalogueEntry* entry = database_->FindTable(update.table);
+    if (entry == nullptr) RaiseNoSuchTable(update.table);
+    if (entry->kind == jet::TableKind::kLinkedOdbc) {
+      UpdateThroughLink(*entry, update);
+      return;
+    }
+    if (entry->kind == jet::TableKind::kLinkedAccess) {
+      Refuse("Table '" + entry->name + "' is linked to " + entry->database +
+             "; the Jet provider updates its own file only.");
+    }
+    try {
+      jet::UpdateRows(*database_, entry->name, update.set, update.where);
+    } catch (const jet::Error& e) {
+      Refuse(e.what());
+    }
+    required_.reset();
+  }
+
+  // The link's cached columns, for checking names and typing fields.
+  std::vector<jet::Column> LinkColumns(jet::Database& database, const jet::CatalogueEntry& link) {
+    try {
+      if (link.table_def != 0) return database.GetTableDef(link.name).columns;
+    } catch (const jet::Error& e) {
+      Refuse(e.what());
+    }
+    Refuse("Table '" + link.name + "' is linked through ODBC without a cached definition.");
+  }
+
+  // The column `name` of a link, as its cached definition spells it.
+  static const std::string& LinkColumn(const std::vector<jet::Column>& columns,
+                                       const jet::CatalogueEntry& link, const std::string& name) {
+    for (const jet::Column& c : columns) {
+      if (jet::NamesEqual(c.name, name)) return c.name;
+    }
+    Refuse("Table '" + link.name + "' has no column '" + name + "'.");
+  }
+
+  void UpdateThroughLink(const jet::CatalogueEntry& link, const UpdateStatement& update) {
+    const std::vector<jet::Column> columns = LinkColumns(*database_, link);
+    std::string sql = "UPDATE " + BackQuoted(link.foreign_name) + " SET ";
+    for (size_t i = 0; i < update.set.size(); ++i) {
+      if (i > 0) sql += ", ";
+      sql += BackQuoted(LinkColumn(columns, link, update.set[i].column)) + " = " +
+             SqlLiteral(update.set[i].value);
+    }
+    if (update.where) {
+      sql += " WHERE " + BackQuoted(LinkColumn(columns, link, update.where->column)) + " = " +
+             SqlLiteral(update.where->value);
+    }
+    std::unique_ptr<Session> session = OpenLinkSession(link);
+    session->Execute(sql);
+  }
+
+  std::unique_ptr<Cursor> SelectThroughLink(jet::Database& database,
+                                            const jet::CatalogueEntry& link) {
+    std::vector<jet::Column> columns = LinkColumns(database, link);
+    std::string sql = "SELECT ";
+    for (size_t i = 0; i < columns.size(); ++i) {
+      sql += (i > 0 ? ", " : "") + BackQuoted(columns[i].name);
+    }
+    if (columns.empty()) Refuse("Table '" + link.name + "' is linked through ODBC without columns.");
+    sql += " FROM " + BackQuoted(link.foreign_name);
+    std::unique_ptr<Session> session = OpenLinkSession(link);
+    std::unique_ptr<Cursor> rows = session->Execute(sql);
+    return std::make_unique<LinkCursor>(std::move(session), std::move(rows), std::move(columns));
+  }
+
   // `path` is the file `database` was opened from.
   std::unique_ptr<Cursor> Select(const std::shared_ptr<jet::Database>& database,
                                  const std::string& path, const std::string& name, int hops) {
@@ -267,8 +524,7 @@ class JetSession : public Session {
     if (entry == nullptr) RaiseNoSuchTable(name);
     switch (entry->kind) {
       case jet::TableKind::kLinkedOdbc:
-        Refuse("Table '" + entry->name +
-               "' is linked through ODBC; the Jet provider cannot read its rows.");
+        return SelectThroughLink(*database, *entry);
       case jet::TableKind::kLinkedAccess: {
         if (hops >= kMaxLinkHops) {
           Refuse("Table '" + entry->name + "' is linked in a loop of Access files.");

@@ -233,7 +233,7 @@ TEST(JetProvider, RefusesAnyOtherStatementClearly) {
       {"SELECT * FROM []", "empty"},
       {"SELECT * FROM", "table name"},
       {"DELETE FROM tblEmployee", "DELETE FROM"},
-      {"UPDATE tblSystem_Parameter_A SET ISMySQLDB = 'YES'", "UPDATE"},
+      {"UPDATE tblSystem_Parameter_A SET ISMySQLDB", "UPDATE"},
       {"", "statement"},
   };
   for (const Case& c : cases) {
