@@ -111,7 +111,6 @@ RowPointer DataSlot(PageCache& cache, RowPointer header) {
 // One row to rewrite.
 struct Change {
   RowPointer header;
-  RowPointer data;
   StoredColumns columns;             // the new stored bytes, long values still to be stored
   std::vector<size_t> long_values;   // positions in def.columns of Memo columns to store
   std::vector<Value> old_values;
@@ -193,10 +192,10 @@ size_t UpdateRows(Database& db, std::string_view table, const std::vector<Column
   }
   bool any_change = false;
   for (Change& change : changes) {
-    change.data = DataSlot(cache, change.header);
-    PageRef page = cache.Read(change.data.page);
-    const RowSlot slot = ReadSlot(*page, change.data.row, cache);
-    change.columns = SplitRow(*def, page->data() + slot.offset, slot.length, cache, change.data.page);
+    const RowPointer data = DataSlot(cache, change.header);
+    PageRef page = cache.Read(data.page);
+    const RowSlot slot = ReadSlot(*page, data.row, cache);
+    change.columns = SplitRow(*def, page->data() + slot.offset, slot.length, cache, data.page);
     const StoredColumns before = change.columns;
     change.new_values = change.old_values;
     for (const Assigned& a : assigned) {
@@ -214,8 +213,8 @@ size_t UpdateRows(Database& db, std::string_view table, const std::vector<Column
         change.columns[column.number] = before[column.number];
         sized[column.number] = before[column.number];
       } else {
-        const size_t data = change.columns[column.number]->size();
-        sized[column.number] = std::string(12 + (data <= 64 ? data : 0), '\0');
+        const size_t length = change.columns[column.number]->size();
+        sized[column.number] = std::string(12 + (length <= 64 ? length : 0), '\0');
         to_store.push_back(position);
       }
     }

@@ -177,8 +177,12 @@ TEST(UpdateRows, IndexesOnChangedColumnsFollowTheRows) {
     EXPECT_EQ(jet::UpdateRows(db, "tblEmployee", {{"DeptID", int64_t{77}}, {"Salary", 1.5}},
                               std::nullopt),
               40u);
+    // A Memo long enough for a long-value row of its own.
+    jet::UpdateRows(db, "tblEmployee", {{"Remarks", std::string(300, 'r')}},
+                    jet::ColumnValue{"EmpID", int64_t{2}});
   }
   ExpectSound(path);
+  EXPECT_EQ(Text(Column(path, "tblEmployee", "Remarks").at(1)), std::string(300, 'r'));
   const std::vector<jet::Value> codes = Column(path, "tblEmployee", "EmpCode");
   EXPECT_EQ(Text(codes.at(0)), "Z9999");
   for (const jet::Value& v : Column(path, "tblEmployee", "DeptID"))
