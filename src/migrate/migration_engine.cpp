@@ -1,6 +1,7 @@
 #include "migrate/migration_engine.h"
 
 #include <exception>
+#include <future>
 #include <memory>
 
 #include "db/catalog.h"
@@ -306,74 +307,111 @@ bool MigrationEngine::LoadDataCarries(const std::string& mysql_table, const db::
   return !engine->Eof() && LowerCase(engine->Fields().Item(0).GetValue().ToString()) == "innodb";
 }
 
+MigrationEngine::Chunk MigrationEngine::FillChunk(db::Recordset& rows, TabFile& file, long* read) {
+  Chunk chunk;
+  try {
+    file.Clear();
+    std::string line;
+    while (!rows.Eof() && (row_limit_ < 0 || *read < row_limit_)) {
+      if (chunk.rows >= chunk_rows_ || file.bytes() >= kChunkBytes) {
+        chunk.more = true;
+        break;
+      }
+      line.clear();
+      const db::Fields& fields = rows.Fields();
+      for (int i = 0; i < fields.Count(); ++i) {
+        const db::Field& f = fields.Item(i);
+        AppendTabField(f.Type(), f.GetValue(), &line);
+        line += '\t';
+      }
+      line.back() = '\n';
+      file.Append(line);
+      ++chunk.rows;
+      ++*read;
+      rows.MoveNext();
+    }
+    file.Flush();
+  } catch (const db::Error&) {
+    // The rows before the one that cannot be read or rendered (or written) still go in. A file
+    // cut short by a failed write is refused whole by LoadChunk, and its rows go as INSERTs.
+    chunk.failure = std::current_exception();
+  }
+  return chunk;
+}
+
+void MigrationEngine::ReplayRows(const std::string& source_table, const std::string& mysql_table,
+                                 const std::string& head, long count, long* sent) {
+  std::unique_ptr<db::Recordset> rows = OpenSourceAt(source_table, *sent);
+  RowBatch batch(head, batch_bytes_);
+  std::string values;
+  for (long left = count; left > 0 && !rows->Eof(); --left) {
+    values.clear();
+    const db::Fields& fields = rows->Fields();
+    for (int i = 0; i < fields.Count(); ++i) {
+      const db::Field& f = fields.Item(i);
+      AppendLiteral(f.Type(), f.GetValue(), &values);
+      values += ", ";
+    }
+    CutSeparator(values);
+    batch.Add(values);
+    if (batch.Full()) SendBatch(batch, mysql_table, sent);
+    rows->MoveNext();
+  }
+  if (!batch.empty()) SendBatch(batch, mysql_table, sent);
+}
+
 void MigrationEngine::CopyByLoadData(db::Recordset& rows, const std::string& source_table,
                                      const std::string& mysql_table,
                                      const std::string& insert_columns, const std::string& head,
                                      long* sent) {
-  TabFile file;
-  std::string line;
-  bool more = true;
-  while (more && !rows.Eof()) {
-    file.Clear();
-    long chunk = 0;
-    std::exception_ptr failure;
-    try {
-      while (!rows.Eof() && chunk < chunk_rows_ && file.bytes() < kChunkBytes) {
-        if (row_limit_ >= 0 && *sent + chunk >= row_limit_) {
-          more = false;
-          break;
-        }
-        line.clear();
-        const db::Fields& fields = rows.Fields();
-        for (int i = 0; i < fields.Count(); ++i) {
-          const db::Field& f = fields.Item(i);
-          AppendTabField(f.Type(), f.GetValue(), &line);
-          line += '\t';
-        }
-        line.back() = '\n';
-        file.Append(line);
-        ++chunk;
-        rows.MoveNext();
-      }
-    } catch (const db::Error&) {
-      // The rows before the one that cannot be read or rendered go in first.
-      failure = std::current_exception();
-    }
-    if (chunk > 0) {
-      file.Flush();
-      if (!LoadChunk(file.path(), mysql_table, insert_columns)) {
-        // The server took none of the chunk: the INSERTs decide which rows it accepts.
-        std::unique_ptr<db::Recordset> again = OpenSourceAt(source_table, *sent);
-        long left = chunk;
-        RowBatch batch(head, batch_bytes_);
-        std::string values;
-        while (left > 0 && !again->Eof()) {
-          values.clear();
-          const db::Fields& fields = again->Fields();
-          for (int i = 0; i < fields.Count(); ++i) {
-            const db::Field& f = fields.Item(i);
-            AppendLiteral(f.Type(), f.GetValue(), &values);
-            values += ", ";
-          }
-          CutSeparator(values);
-          batch.Add(values);
-          if (batch.Full()) SendBatch(batch, mysql_table, sent);
-          again->MoveNext();
-          --left;
-        }
-        if (!batch.empty()) SendBatch(batch, mysql_table, sent);
+  std::unique_ptr<TabFile> files[2];
+  try {
+    files[0] = std::make_unique<TabFile>();
+    files[1] = std::make_unique<TabFile>();
+  } catch (const db::Error&) {
+    // No private file can be made (a full or read-only temporary folder): INSERTs need none.
+    CopyByInsert(rows, source_table, mysql_table, head, sent);
+    return;
+  }
+  // While the server loads one file, a second thread reads and writes the next one. Only one
+  // thread at a time touches the source: the main thread waits for the reader before it reads
+  // the source again itself.
+  long read = *sent;
+  int current = 0;
+  Chunk chunk = FillChunk(rows, *files[current], &read);
+  while (chunk.rows > 0 || chunk.failure) {
+    std::future<Chunk> next;
+    if (chunk.more)
+      next = std::async(std::launch::async, [this, &rows, &files, current, &read] {
+        return FillChunk(rows, *files[1 - current], &read);
+      });
+    if (chunk.rows > 0) {
+      if (LoadChunk(files[current]->path(), mysql_table, insert_columns, *sent + chunk.rows)) {
+        *sent += chunk.rows;
+        loaded_rows_ += chunk.rows;
       } else {
-        *sent += chunk;
-        loaded_rows_ += chunk;
+        // The server took none of the file: the INSERTs decide which rows it accepts.
+        if (next.valid()) next.wait();
+        ReplayRows(source_table, mysql_table, head, chunk.rows, sent);
       }
       ReportRows(*sent);
     }
-    if (failure) {
+    if (chunk.failure) {
       last_statement_ = *sent > 0 ? RowStatement(source_table, head, *sent - 1)
                                   : "SELECT * FROM " + source_table;
-      std::rethrow_exception(failure);
+      std::rethrow_exception(chunk.failure);
     }
+    if (!next.valid()) return;
+    chunk = next.get();
+    current = 1 - current;
     if (load_data_refused_) {
+      // The rest of the table goes as INSERTs, the rows already read into the next file first.
+      if (chunk.rows > 0) ReplayRows(source_table, mysql_table, head, chunk.rows, sent);
+      if (chunk.failure) {
+        last_statement_ = *sent > 0 ? RowStatement(source_table, head, *sent - 1)
+                                    : "SELECT * FROM " + source_table;
+        std::rethrow_exception(chunk.failure);
+      }
       CopyByInsert(rows, source_table, mysql_table, head, sent);
       return;
     }
@@ -381,7 +419,7 @@ void MigrationEngine::CopyByLoadData(db::Recordset& rows, const std::string& sou
 }
 
 bool MigrationEngine::LoadChunk(const std::string& path, const std::string& mysql_table,
-                                const std::string& insert_columns) {
+                                const std::string& insert_columns, long rows_after) {
   last_statement_ = "START TRANSACTION";
   mysql_.Execute(last_statement_);
   last_statement_ = "LOAD DATA LOCAL INFILE '" + path + "' INTO TABLE " + mysql_table + " " +
@@ -394,6 +432,12 @@ bool MigrationEngine::LoadChunk(const std::string& path, const std::string& mysq
     // preparing clears the row count but keeps the warnings.)
     std::unique_ptr<db::Recordset> check = mysql_.Execute("SELECT @@warning_count");
     whole = !check->Eof() && check->Fields().Item(0).GetValue().ToString() == "0";
+    if (whole) {
+      // And the table holds every line of the file: a line lost without a word would be a row
+      // lost from the payroll.
+      check = mysql_.Execute("SELECT COUNT(*) FROM " + mysql_table);
+      whole = !check->Eof() && check->Fields().Item(0).GetValue().ToString() == std::to_string(rows_after);
+    }
   } catch (const db::Error& e) {
     if (e.number() != db::kProviderError) throw;
     load_data_refused_ = true;

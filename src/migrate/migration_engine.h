@@ -1,12 +1,14 @@
 #ifndef MDBTOMYSQL_MIGRATE_MIGRATION_ENGINE_H_
 #define MDBTOMYSQL_MIGRATE_MIGRATION_ENGINE_H_
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "db/connection.h"
+#include "migrate/tab_file.h"
 #include "ui/screen.h"
 
 namespace migrate {
@@ -109,13 +111,26 @@ class MigrationEngine {
   void RestoreAutoIncrement(const std::string& mysql_table);
   void ReportRows(long sent);
   bool LoadDataCarries(const std::string& mysql_table, const db::Fields& fields);
+  // One LOAD DATA file's worth of rows, read from the source and written.
+  struct Chunk {
+    long rows = 0;
+    bool more = false;  // the file is full and the table goes on
+    std::exception_ptr failure;  // a row that could not be read, rendered or written
+  };
+  Chunk FillChunk(db::Recordset& rows, TabFile& file, long* read);
+  // Sends `count` source rows from row number *sent on as multi-row INSERTs.
+  void ReplayRows(const std::string& source_table, const std::string& mysql_table,
+                  const std::string& head, long count, long* sent);
   void CopyByInsert(db::Recordset& rows, const std::string& source_table,
                     const std::string& mysql_table, const std::string& head, long* sent);
   void CopyByLoadData(db::Recordset& rows, const std::string& source_table,
                       const std::string& mysql_table, const std::string& insert_columns,
                       const std::string& head, long* sent);
+  // Loads one file in a transaction of its own and commits it only when the table took every
+  // line as it stands (then holding `rows_after` rows); otherwise rolls it back. Either way the
+  // auto-increment counter is restored. Returns whether the file went in.
   bool LoadChunk(const std::string& path, const std::string& mysql_table,
-                 const std::string& insert_columns);
+                 const std::string& insert_columns, long rows_after);
   std::unique_ptr<db::Recordset> OpenSourceAt(const std::string& source_table, long row);
   std::string RowStatement(const std::string& source_table, const std::string& head, long row);
 

@@ -155,10 +155,22 @@ TEST_F(BulkEquivalence, ServerWithoutLocalInfileGetsInserts) {
   ASSERT_EQ(reference.result, "OK");
   // Other tests running beside this one may meet the switch off too; they then send INSERTs,
   // which leave the same end state.
+  // A table of several files, with a refused row in the last: the refusal comes while the next
+  // file is already written.
+  ScriptedTable t;
+  t.columns = {{"ID", db::ado_type::kInteger, 4, 118, 0, 0},
+               {"Label", db::ado_type::kVarWChar, 20, 0x60, 0, 0}};
+  for (int i = 1; i <= 1400; ++i)
+    t.rows.push_back({db::Value::Integer(i),
+                      db::Value::Text(i == 1300 ? std::string(30, 'x') : "row " + std::to_string(i))});
   admin_.Execute("SET GLOBAL local_infile = 0");
-  Run bulk;
+  Run bulk, scripted_bulk, scripted_reference;
   try {
     bulk = Migrate("bulk_fast", path, false);
+    ScriptedSource* scripted = InstallScripted(t);
+    scripted_reference = Migrate("bulk_ref2", "", true, "", scripted);
+    scripted_bulk = Migrate("bulk_fast2", "", false, "", scripted, 500);
+    db::SourceSession().Close();
   } catch (...) {
     admin_.Execute("SET GLOBAL local_infile = 1");
     throw;
@@ -166,6 +178,11 @@ TEST_F(BulkEquivalence, ServerWithoutLocalInfileGetsInserts) {
   admin_.Execute("SET GLOBAL local_infile = 1");
   ExpectSameEndState(reference, bulk);
   EXPECT_EQ(bulk.loaded_rows, 0);
+  EXPECT_EQ(scripted_reference.result.rfind("FAIL: ", 0), 0u) << scripted_reference.result;
+  ExpectSameEndState(scripted_reference, scripted_bulk);
+  EXPECT_NE(std::find(scripted_bulk.snapshot.begin(), scripted_bulk.snapshot.end(),
+                      "table tblscripted next 1300"),
+            scripted_bulk.snapshot.end());
 }
 
 TEST_F(BulkEquivalence, TrickyTextsArriveAsTheyWereTyped) {
