@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ctime>
 
 #include "db/ascii_case.h"
 #include "db/connection_string.h"
 #include "db/error.h"
 #include "db/general_sort_key.h"
+#include "db/odbc/remote_table.h"
 #include "jet/database.h"
+#include "jet/date_time.h"
+#include "jet/odbc_link.h"
 
 namespace db::dao {
 namespace {
@@ -35,7 +39,68 @@ class JetDatabase : public Database {
     return defs;
   }
 
+  bool CanLinkTables() const override { return true; }
+
+  // Jet asks the ODBC source for the table's structure and caches it in the file with the link.
+  void AppendTableDef(const TableDef& def) override {
+    const std::string source = OdbcPart(def);
+    if (database_.FindTable(def.name) != nullptr) {
+      throw Error(kObjectExists, "Object '" + def.name + "' already exists.");
+    }
+    const std::string foreign = def.source_table_name.empty() ? def.name : def.source_table_name;
+    const jet::RemoteTable remote = odbc::DescribeRemoteTable(source, foreign);
+    Write([&] { jet::CreateOdbcLink(database_, def.name, source, foreign, remote, Now()); });
+  }
+
+  void RefreshLink(const TableDef& def) override {
+    const jet::CatalogueEntry* entry = database_.FindTable(def.name);
+    if (entry == nullptr) throw Error(3265, "Item not found in this collection.");
+    if (entry->kind != jet::TableKind::kLinkedOdbc) {
+      throw Error(kNotSupported, "Operation is not supported for this type of object.");
+    }
+    const std::string source = OdbcPart(def);
+    const std::string foreign =
+        def.source_table_name.empty() ? entry->foreign_name : def.source_table_name;
+    const jet::RemoteTable remote = odbc::DescribeRemoteTable(source, foreign);
+    Write([&] { jet::RefreshOdbcLink(database_, def.name, source, foreign, remote, Now()); });
+  }
+
  private:
+  static constexpr long kObjectExists = 3012;
+
+  // The connection string an ODBC link stores: Connect without its "ODBC;".
+  static std::string OdbcPart(const TableDef& def) {
+    if (def.connect.size() < 5 || !EqualsIgnoringCase(def.connect.substr(0, 5), "ODBC;")) {
+      throw Error(kNotSupported, "Only ODBC links can be written: Connect must start with "
+                                 "\"ODBC;\".");
+    }
+    return def.connect.substr(5);
+  }
+
+  template <typename Action>
+  static void Write(Action action) {
+    try {
+      action();
+    } catch (const jet::Error& e) {
+      throw Error(kProviderError, e.what());
+    }
+  }
+
+  // The local date and time, as Jet stamps catalogue rows.
+  static double Now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    jet::DateTime t;
+    t.year = local.tm_year + 1900;
+    t.month = local.tm_mon + 1;
+    t.day = local.tm_mday;
+    t.hour = local.tm_hour;
+    t.minute = local.tm_min;
+    t.second = local.tm_sec;
+    return jet::DateTimeToJetDate(t);
+  }
+
   static TableDef Describe(const jet::CatalogueEntry& entry) {
     TableDef def;
     def.name = entry.name;

@@ -30,7 +30,19 @@ void Database::Reload() {
 
 const std::string& Database::file_name() const { return cache_->file_name(); }
 
+void Database::Refresh() const {
+  if (!cache_->ForgetIfChangedOutside()) return;
+  tables_ = ReadCatalogue(*cache_);
+  definitions_.clear();
+}
+
+const std::vector<CatalogueEntry>& Database::Tables() const {
+  Refresh();
+  return tables_;
+}
+
 const CatalogueEntry* Database::FindTable(std::string_view name) const {
+  Refresh();
   for (const CatalogueEntry& e : tables_) {
     if (NamesEqual(e.name, name)) return &e;
   }

@@ -44,7 +44,10 @@ class Database {
   const Header& header() const { return header_; }
 
   // The tables of the catalogue in stored order: local, system and linked ones.
-  const std::vector<CatalogueEntry>& Tables() const { return tables_; }
+  // When another writer changed the file since it was read (the session that dropped a table,
+  // seen from the table definitions' view of the same file), Tables() and FindTable() read the
+  // catalogue again first, invalidating earlier references as Reload() does.
+  const std::vector<CatalogueEntry>& Tables() const;
 
   // The table named `name` (case-insensitive), or nullptr.
   const CatalogueEntry* FindTable(std::string_view name) const;
@@ -72,8 +75,11 @@ class Database {
 
   std::unique_ptr<PageCache> cache_;
   Header header_;
-  std::vector<CatalogueEntry> tables_;
-  std::map<PageNumber, std::shared_ptr<const TableDef>> definitions_;
+  // Reads the catalogue again when the file changed outside.
+  void Refresh() const;
+
+  mutable std::vector<CatalogueEntry> tables_;
+  mutable std::map<PageNumber, std::shared_ptr<const TableDef>> definitions_;
 };
 
 }  // namespace jet

@@ -41,7 +41,27 @@ std::unique_ptr<PageFile> PageFile::OpenReadOnly(const std::string& path) {
   std::unique_ptr<PageFile> file(
       new PageFile(BaseName(path), fd, static_cast<uint64_t>(st.st_size), std::string()));
   file->path_ = path;
+  file->seen_ = StampOf(st);
   return file;
+}
+
+PageFile::Stamp PageFile::StampOf(const struct stat& st) {
+  Stamp stamp;
+  stamp.size = static_cast<uint64_t>(st.st_size);
+  stamp.modified_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  stamp.changed_ns = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return stamp;
+}
+
+bool PageFile::TakeOutsideChange() {
+  if (fd_ < 0 || writing()) return false;
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) return false;
+  const Stamp now = StampOf(st);
+  if (now == seen_) return false;
+  seen_ = now;
+  size_ = now.size;
+  return true;
 }
 
 std::unique_ptr<PageFile> PageFile::FromMemory(std::string name, std::string bytes) {
@@ -104,7 +124,7 @@ void PageFile::BeginWriting() {
   struct stat reading, writing_st;
   if (::fstat(fd_, &reading) != 0 || ::fstat(fd, &writing_st) != 0 ||
       reading.st_ino != writing_st.st_ino || reading.st_dev != writing_st.st_dev ||
-      static_cast<uint64_t>(writing_st.st_size) != size_) {
+      static_cast<uint64_t>(writing_st.st_size) != size_ || !(StampOf(writing_st) == seen_)) {
     ::close(fd);
     throw Error(name_ + ": the file was replaced or changed since it was opened; open it again");
   }
@@ -161,10 +181,13 @@ void PageFile::WritePage(PageNumber n, const uint8_t* bytes) {
 }
 
 void PageFile::Sync() {
-  if (write_fd_ >= 0 && ::fdatasync(write_fd_) != 0) {
+  if (write_fd_ < 0) return;
+  if (::fdatasync(write_fd_) != 0) {
     throw Error(name_ + ": the written pages could not be made durable (" + std::strerror(errno) +
                 ")");
   }
+  struct stat st;
+  if (::fstat(write_fd_, &st) == 0) seen_ = StampOf(st);  // our own writes are no outside change
 }
 
 }  // namespace jet

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+struct stat;
+
 namespace jet {
 
 // Jet 4 pages are always 4096 bytes; page n starts at byte n * 4096.
@@ -51,6 +53,11 @@ class PageFile {
   void EndWriting();
   bool writing() const { return write_fd_ >= 0 || (fd_ < 0 && writing_memory_); }
 
+  // True when the file changed on disk since it was opened or last written through this object:
+  // another writer (another session on the same file) wrote it. Its new size is taken. Always
+  // false for a file held in memory.
+  bool TakeOutsideChange();
+
   // Writes page `n` (kPageSize bytes; n <= page_count()). Only between BeginWriting and
   // EndWriting. Throws jet::Error when the write fails.
   void WritePage(PageNumber n, const uint8_t* bytes);
@@ -68,6 +75,15 @@ class PageFile {
   int fd_;  // -1 for a file held in memory
   uint64_t size_;
   std::string memory_;
+  // The file's size and change times when last seen, to notice other writers.
+  struct Stamp {
+    uint64_t size = 0;
+    int64_t modified_ns = 0;
+    int64_t changed_ns = 0;
+    friend bool operator==(const Stamp&, const Stamp&) = default;
+  };
+  static Stamp StampOf(const struct stat& st);
+  Stamp seen_;
 };
 
 }  // namespace jet

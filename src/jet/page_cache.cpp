@@ -19,6 +19,14 @@ PageNumber PageCache::end_page() const {
   return end;
 }
 
+bool PageCache::ForgetIfChangedOutside() {
+  if (!modified_.empty() || !file_->TakeOutsideChange()) return false;
+  pages_.clear();
+  lru_.clear();
+  last_.reset();
+  return true;
+}
+
 PageRef PageCache::Read(PageNumber n) {
   if (last_ && last_->number == n) return last_;
   for (const std::shared_ptr<Page>& page : modified_) {

@@ -56,6 +56,10 @@ class PageCache {
   // The file underneath, for taking and releasing write access (PageFile::BeginWriting).
   PageFile& file() { return *file_; }
 
+  // Forgets every page read so far when another writer changed the file since (the pages may be
+  // stale); true when it did. Not while pages wait to be written.
+  bool ForgetIfChangedOutside();
+
   // A private copy of page `n` to change; Read() returns it from now on. n == page_count() gives
   // a new zeroed page at the end of the file. Nothing reaches the file before Flush().
   Page& Modify(PageNumber n);
