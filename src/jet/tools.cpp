@@ -76,7 +76,7 @@ void WriteTable(Database& db, const CatalogueEntry& t, std::string* out) {
   out->append("\t");
   out->append(KindName(t.kind));
   if (t.kind == TableKind::kLinkedOdbc) {
-    out->append("\tconnect=");
+    out->append("\tconnect=ODBC;");  // as DAO shows it; the file stores it without the prefix
     AppendEscaped(t.connect, out);
     out->append("\tforeign name=");
     AppendEscaped(t.foreign_name, out);

@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "jet/check.h"
 #include "jet/drop_table.h"
+#include "jet/tools.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
 #include "write_checks.h"
@@ -143,6 +145,63 @@ console.log("read all");)",
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("4|DSN=VELDA_MYSQL;|tblemployee"), std::string::npos) << out;
     EXPECT_NE(out.find("read all"), std::string::npos) << out;
+  }
+}
+
+TEST(OdbcLinkTest, TablesCommandListsTheLinkWithItsCachedColumns) {
+  const std::string path = Velda("link_tables");
+  {
+    jet::Database db = jet::Database::Open(path, "qarnivel");
+    jet::DropTable(db, "tblEmployee");
+    jet::CreateOdbcLink(db, "tblEmployee", "DSN=VELDA_MYSQL;", "tblemployee", EmployeeTable(),
+                        kNow);
+  }
+  std::ostringstream out, err;
+  ASSERT_EQ(jet::RunTablesCommand(path, "qarnivel", out, err), 0) << err.str();
+  const std::string listed = out.str();
+  EXPECT_NE(listed.find("tblEmployee\tlinked ODBC\tconnect=ODBC;DSN=VELDA_MYSQL;\tforeign "
+                        "name=tblemployee\n\tcolumn\tMYSQL_IDD\tLong Integer"),
+            std::string::npos)
+      << listed;
+  EXPECT_NE(listed.find("\tindex\tPRIMARY\tprimary key\tMYSQL_IDD"), std::string::npos) << listed;
+}
+
+// Files Access wrote take links too, beside their own tables.
+TEST(OdbcLinkTest, LinksIntoFilesAccessWrote) {
+  MDB_REQUIRE_SHARED();
+  for (const char* name : {"testIndexPropertiesV2000.mdb", "delColTestV2000.mdb",
+                           "compIndexTestV2000.mdb", "V2003_with-password.mdb"}) {
+    SCOPED_TRACE(name);
+    const std::string password = std::string(name).find("password") != std::string::npos
+                                     ? "password"
+                                     : "";
+    const std::string source = *testenv::SharedDir() + "/fixtures/real/" + name;
+    const std::string path = CopyToScratch(source, "link_real");
+    std::map<std::string, size_t> before;
+    {
+      jet::Database db = jet::Database::Open(path, password);
+      before = RowCounts(db);
+      for (int i = 0; i < 3; ++i) {
+        jet::CreateOdbcLink(db, "tblLinked" + std::to_string(i), "DSN=VELDA_MYSQL;",
+                            "tbllinked", EmployeeTable(), kNow);
+      }
+      jet::RefreshOdbcLink(db, "tblLinked1", "DSN=OTHER;", "tbllinked", EmployeeTable(), kNow);
+    }
+    jet::Database db = jet::Database::Open(path, password);
+    ExpectClean(db, name);
+    EXPECT_EQ(db.FindTable("tblLinked1")->connect, "DSN=OTHER;");
+    std::map<std::string, size_t> after = RowCounts(db);
+    for (const auto& [table, rows] : before) {
+      if (table != "MSysObjects" && table != "MSysACEs") {
+        EXPECT_EQ(after[table], rows) << table;
+      }
+    }
+    if (testenv::HaveMdbTools()) {
+      int status = 0;
+      const std::string catalogue = RunCommand("mdb-export '" + path + "' MSysObjects", &status);
+      EXPECT_EQ(status, 0);
+      EXPECT_NE(catalogue.find("\"DSN=OTHER;\""), std::string::npos) << catalogue;
+    }
   }
 }
 
