@@ -9,6 +9,8 @@
 #include <optional>
 #include <string_view>
 
+#include <sys/stat.h>
+
 #include "db/connection_string.h"
 #include "db/error.h"
 #include "db/jet_field.h"
@@ -460,12 +462,22 @@ class JetSession : public Session {
       Refuse("Table '" + entry->name + "' is linked to " + entry->database +
              "; the Jet provider updates its own file only.");
     }
+    RequireWritableFile();
     try {
       jet::UpdateRows(*database_, entry->name, update.set, update.where);
     } catch (const jet::Error& e) {
       Refuse(e.what());
     }
     required_.reset();
+  }
+
+  // Jet opens a file nobody may write read-only. An account that may write anyway (root) must
+  // not change that: a read-only copy is often one a person means to keep as it is.
+  void RequireWritableFile() const {
+    struct stat st;
+    if (::stat(path_.c_str(), &st) == 0 && (st.st_mode & 0222) == 0) {
+      Refuse("Cannot update. Database or object is read-only.");
+    }
   }
 
   // The link's cached columns, for checking names and typing fields.

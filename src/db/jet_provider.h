@@ -24,7 +24,9 @@ namespace db {
 // a table in a relationship and a file open in Access raise kProviderError naming the reason.
 //
 // "UPDATE name SET column = literal [, ...] [WHERE column = literal]" (db/update_statement.h)
-// changes a local table in the file (jet::UpdateRows). On a table linked through ODBC it runs
+// changes a local table in the file (jet::UpdateRows); a file without any write permission is
+// read-only, as in Jet, even for an account that could write it anyway ("Cannot update. Database
+// or object is read-only."). On a table linked through ODBC it runs
 // instead on the link's data source ("DSN=..." from the stored connection string, backslashes
 // taken as data) against the table's name there, with the column names as the link's cached
 // definition spells them, and the file is not touched; "SELECT * FROM" such a link reads the

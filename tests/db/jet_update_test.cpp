@@ -100,6 +100,13 @@ TEST(JetUpdate, TheFlagStatementChangesTheLocalTable) {
   EXPECT_NE(fault("UPDATE tblSystem_Parameter_A SET ISMySQLDB = 'TOO LONG'").find("do not fit"),
             std::string::npos)
       << "the engine's refusal reaches the caller";
+  // A file nobody may write stays as it is, even for an account that could write it anyway.
+  const std::string before = testenv::FileBytes(path);
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  EXPECT_EQ(fault("UPDATE tblSystem_Parameter_A SET ISMySQLDB = 'NO'"),
+            "Cannot update. Database or object is read-only.");
+  EXPECT_EQ(testenv::FileBytes(path), before);
   session.reset();
   // A new session on the file sees it too.
   session = db::OpenJetSession(connect);
