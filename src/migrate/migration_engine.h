@@ -126,11 +126,11 @@ class MigrationEngine {
   void CopyByLoadData(db::Recordset& rows, const std::string& source_table,
                       const std::string& mysql_table, const std::string& insert_columns,
                       const std::string& head, long* sent);
-  // Loads one file in a transaction of its own and commits it only when the table took every
-  // line as it stands (then holding `rows_after` rows); otherwise rolls it back. Either way the
-  // auto-increment counter is restored. Returns whether the file went in.
+  // Loads one file of `rows` lines in a transaction of its own and commits it only when the
+  // table took every line as it stands; otherwise rolls it back. Either way the auto-increment
+  // counter is restored. Returns whether the file went in.
   bool LoadChunk(const std::string& path, const std::string& mysql_table,
-                 const std::string& insert_columns, long rows_after);
+                 const std::string& insert_columns, long rows);
   std::unique_ptr<db::Recordset> OpenSourceAt(const std::string& source_table, long row);
   std::string RowStatement(const std::string& source_table, const std::string& head, long row);
 
