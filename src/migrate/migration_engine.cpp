@@ -1,5 +1,6 @@
 #include "migrate/migration_engine.h"
 
+#include <algorithm>
 #include <exception>
 #include <future>
 #include <memory>
@@ -312,13 +313,14 @@ bool MigrationEngine::LoadDataCarries(const std::string& mysql_table, const db::
   }
 }
 
-MigrationEngine::Chunk MigrationEngine::FillChunk(db::Recordset& rows, TabFile& file, long* read) {
+MigrationEngine::Chunk MigrationEngine::FillChunk(db::Recordset& rows, TabFile& file, long limit,
+                                                  long* read) {
   Chunk chunk;
   try {
     file.Clear();
     std::string line;
     while (!rows.Eof() && (row_limit_ < 0 || *read < row_limit_)) {
-      if (chunk.rows >= chunk_rows_ || file.bytes() >= kChunkBytes) {
+      if (chunk.rows >= limit || file.bytes() >= kChunkBytes) {
         chunk.more = true;
         break;
       }
@@ -383,12 +385,14 @@ void MigrationEngine::CopyByLoadData(db::Recordset& rows, const std::string& sou
   // the source again itself.
   long read = *sent;
   int current = 0;
-  Chunk chunk = FillChunk(rows, *files[current], &read);
+  // The first file is small, so that the server starts early; the second thread has the next
+  // one ready by the time it is done.
+  Chunk chunk = FillChunk(rows, *files[current], std::min(chunk_rows_, kFirstChunkRows), &read);
   while (chunk.rows > 0 || chunk.failure) {
     std::future<Chunk> next;
     if (chunk.more)
       next = std::async(std::launch::async, [this, &rows, &files, current, &read] {
-        return FillChunk(rows, *files[1 - current], &read);
+        return FillChunk(rows, *files[1 - current], chunk_rows_, &read);
       });
     if (chunk.rows > 0) {
       if (LoadChunk(files[current]->path(), mysql_table, insert_columns, chunk.rows)) {

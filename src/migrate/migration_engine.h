@@ -106,6 +106,7 @@ class MigrationEngine {
   // used stays bounded.
   static constexpr long kChunkRows = 100000;
   static constexpr size_t kChunkBytes = 64 << 20;
+  static constexpr long kFirstChunkRows = 10000;
 
   void SendBatch(RowBatch& batch, const std::string& mysql_table, long* sent);
   void RestoreAutoIncrement(const std::string& mysql_table);
@@ -117,7 +118,8 @@ class MigrationEngine {
     bool more = false;  // the file is full and the table goes on
     std::exception_ptr failure;  // a row that could not be read, rendered or written
   };
-  Chunk FillChunk(db::Recordset& rows, TabFile& file, long* read);
+  // Reads at most `limit` rows into `file`, counting them in *read.
+  Chunk FillChunk(db::Recordset& rows, TabFile& file, long limit, long* read);
   // Sends `count` source rows from row number *sent on as multi-row INSERTs.
   void ReplayRows(const std::string& source_table, const std::string& mysql_table,
                   const std::string& head, long count, long* sent);

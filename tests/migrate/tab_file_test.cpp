@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -43,22 +42,6 @@ TEST(TabField, EscapesWhatWouldSplitAFieldOrALineAndTrimsOnlySpaces) {
   EXPECT_EQ(Field(db::ado_type::kWChar, db::Value::Null()), "");
   EXPECT_EQ(Field(text, db::Value::Text("NULL")), "NULL");
   EXPECT_EQ(Field(text, db::Value::Text("caf\xC3\xA9 \xF0\x9F\x98\x80")), "caf\xC3\xA9 \xF0\x9F\x98\x80");
-}
-
-TEST(TabField, NumbersAndDatesMatchTheInsertLiterals) {
-  EXPECT_EQ(Field(db::ado_type::kBoolean, db::Value::Boolean(true)), "1");
-  EXPECT_EQ(Field(db::ado_type::kBoolean, db::Value::Boolean(false)), "0");
-  EXPECT_EQ(Field(db::ado_type::kBoolean, db::Value::Null()), "0");
-  EXPECT_EQ(Field(db::ado_type::kInteger, db::Value::Null()), "0");
-  EXPECT_EQ(Field(db::ado_type::kInteger, db::Value::Integer(-7)), "-7");
-  EXPECT_EQ(Field(db::ado_type::kDouble, db::Value::Double(0.1)), "0.1");
-  EXPECT_EQ(Field(db::ado_type::kDouble, db::Value::Double(-1.5e300)), "-1.5e+300");
-  EXPECT_EQ(Field(db::ado_type::kDate, db::Value::Date({2024, 2, 28, 23, 59, 59, 999'000'000})),
-            "2024-02-29 00:00:00");
-  EXPECT_EQ(Field(db::ado_type::kDate, db::Value::Null()), "\\N");
-  std::string out;
-  EXPECT_THROW(AppendTabField(db::ado_type::kDouble, db::Value::Double(std::nan("")), &out), db::Error);
-  EXPECT_FALSE(AppendTabField(db::ado_type::kCurrency, db::Value::Null(), &out));
 }
 
 TEST(ValueRendering, TextWithANulTravelsAsHex) {
