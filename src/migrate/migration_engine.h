@@ -79,6 +79,8 @@ class MigrationEngine {
   void CopyTableRows(const std::string& source_table, const std::string& mysql_table,
                      const std::string& insert_columns);
 
+  // The callback runs on the calling thread, but possibly while a second thread of the copy reads
+  // the source: it must not use the source session.
   void SetProgressCallback(ProgressCallback callback) { progress_ = std::move(callback); }
   // One INSERT per row instead of batches; the same end state, for comparison.
   void SetRowAtATime(bool row_at_a_time) { row_at_a_time_ = row_at_a_time; }
