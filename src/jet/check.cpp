@@ -208,7 +208,8 @@ class Checker {
       if (index.real_index != real) continue;
       names += names.empty() ? index.name : "/" + index.name;
     }
-    return names.empty() ? "#" + std::to_string(real) : names;
+    if (names.empty()) names.append("#").append(std::to_string(real));
+    return names;
   }
 
   void CheckIndex(const TableDef& def, const std::string& table, size_t real,
