@@ -251,13 +251,7 @@ void DropTable(Database& db, std::string_view name) {
     FreePages(cache, pages);
     cache.Flush();
   } catch (...) {
-    // The file may be part way through: show what it holds now, so that a retry sees it.
-    cache.Discard();
-    try {
-      db.Reload();
-    } catch (const Error&) {
-    }
-    throw;
+    AbandonWrite(db);
   }
   db.Reload();
 }

@@ -293,16 +293,6 @@ void RequireName(const std::string& name, const std::string& file) {
   }
 }
 
-// Undoes what is only in memory after a failed step and shows the file as it now is.
-[[noreturn]] void Abandon(Database& db) {
-  db.cache().Discard();
-  try {
-    db.Reload();
-  } catch (const Error&) {
-  }
-  throw;
-}
-
 }  // namespace
 
 NewTableDef LinkStructure(const RemoteTable& remote) {
@@ -434,7 +424,7 @@ void CreateOdbcLink(Database& db, const std::string& name, const std::string& co
       InsertIndexEntries(cache, *index, catalogue.page, std::move(entries));
     }
   } catch (...) {
-    Abandon(db);
+    AbandonWrite(db);
   }
   db.Reload();
 }
@@ -467,7 +457,7 @@ void RefreshOdbcLink(Database& db, const std::string& name, const std::string& c
     FreePages(cache, old);
     cache.Flush();
   } catch (...) {
-    Abandon(db);
+    AbandonWrite(db);
   }
   db.Reload();
 }

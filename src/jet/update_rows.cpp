@@ -298,12 +298,7 @@ size_t UpdateRows(Database& db, std::string_view table, const std::vector<Column
       InsertIndexEntries(cache, def->real_indexes[work.index], def->page, work.added);
     }
   } catch (...) {
-    cache.Discard();
-    try {
-      db.Reload();
-    } catch (const Error&) {
-    }
-    throw;
+    AbandonWrite(db);
   }
   db.Reload();
   return matched;

@@ -45,6 +45,15 @@ void SetBit(uint8_t* bits, size_t bit, bool on) {
   }
 }
 
+// A new, empty bitmap page for a reference map.
+PageNumber NewBitmapPage(PageCache& cache) {
+  const PageNumber page = AllocatePage(cache);
+  Page& fresh = cache.Modify(page);
+  fresh.bytes[0] = kPageUsageMap;
+  fresh.bytes[1] = 0x01;
+  return page;
+}
+
 uint8_t* RowBytes(PageCache& cache, RowPointer map, const RowSlot& slot) {
   return cache.Modify(map.page).bytes.data() + slot.offset;
 }
@@ -62,10 +71,7 @@ void EditReference(PageCache& cache, RowPointer map, const MapRow& row, PageNumb
   PageNumber holder = LoadU32(row.bytes + 1 + 4 * index);
   if (holder == 0) {
     if (!on) return;
-    holder = AllocatePage(cache);
-    Page& fresh = cache.Modify(holder);
-    fresh.bytes[0] = kPageUsageMap;
-    fresh.bytes[1] = 0x01;
+    holder = NewBitmapPage(cache);
     StoreU32(RowBytes(cache, map, row.slot) + 1 + 4 * index, holder);
   }
   Page& bitmap = cache.Modify(holder);
@@ -85,12 +91,7 @@ void ConvertToReference(PageCache& cache, RowPointer map, const MapRow& row,
     }
     holders.emplace(index, 0);
   }
-  for (auto& [index, holder] : holders) {
-    holder = AllocatePage(cache);
-    Page& fresh = cache.Modify(holder);
-    fresh.bytes[0] = kPageUsageMap;
-    fresh.bytes[1] = 0x01;
-  }
+  for (auto& [index, holder] : holders) holder = NewBitmapPage(cache);
   for (PageNumber p : pages) {
     const size_t index = p / kPagesPerBitmapPage;
     Page& bitmap = cache.Modify(holders[index]);

@@ -27,6 +27,15 @@ WriteGuard::~WriteGuard() {
   db_.cache().file().EndWriting();
 }
 
+void AbandonWrite(Database& db) {
+  db.cache().Discard();
+  try {
+    db.Reload();
+  } catch (const Error&) {
+  }
+  throw;
+}
+
 void RequireWritableSortOrder(const Column& column, const std::string& what,
                               const std::string& file_name) {
   if (column.collation != kGeneralSortOrder || column.collation_version != 0) {

@@ -23,6 +23,11 @@ class WriteGuard {
   Database& db_;
 };
 
+// For a write's catch block: drops the pages not yet written, reads the catalogue again as the
+// file now holds it (a retry must see how far the write got), and rethrows the exception being
+// handled.
+[[noreturn]] void AbandonWrite(Database& db);
+
 // Throws jet::Error unless `column` (a text column whose index a write must maintain) sorts in
 // General order, version 0. `what` names the column in the message.
 void RequireWritableSortOrder(const Column& column, const std::string& what,

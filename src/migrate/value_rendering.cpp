@@ -80,6 +80,20 @@ std::string DoubleLiteral(double value) {
   return std::string(buffer, result.ptr);
 }
 
+namespace {
+
+// A number column's value: Null counts as 0; a Boolean is written as `yes` or `no`.
+void AppendNumber(const db::Value& value, const char* yes, const char* no, std::string* out) {
+  switch (value.kind()) {
+    case db::Value::Kind::kNull: *out += '0'; break;
+    case db::Value::Kind::kBoolean: *out += value.AsBoolean() ? yes : no; break;
+    case db::Value::Kind::kDouble: *out += DoubleLiteral(value.AsDouble()); break;
+    default: *out += value.ToString(); break;
+  }
+}
+
+}  // namespace
+
 bool AppendLiteral(int type, const db::Value& value, std::string* out) {
   switch (type) {
     case db::ado_type::kLongVarWChar:
@@ -106,12 +120,7 @@ bool AppendLiteral(int type, const db::Value& value, std::string* out) {
     case db::ado_type::kBoolean:
     case db::ado_type::kDouble:
     case db::ado_type::kInteger:
-      switch (value.kind()) {
-        case db::Value::Kind::kNull: *out += '0'; break;
-        case db::Value::Kind::kBoolean: *out += value.AsBoolean() ? "True" : "False"; break;
-        case db::Value::Kind::kDouble: *out += DoubleLiteral(value.AsDouble()); break;
-        default: *out += value.ToString(); break;
-      }
+      AppendNumber(value, "True", "False", out);
       return true;
     case db::ado_type::kDate:
       if (value.IsNull()) {
@@ -158,12 +167,7 @@ bool AppendTabField(int type, const db::Value& value, std::string* out) {
     case db::ado_type::kBoolean:
     case db::ado_type::kDouble:
     case db::ado_type::kInteger:
-      switch (value.kind()) {
-        case db::Value::Kind::kNull: *out += '0'; break;
-        case db::Value::Kind::kBoolean: *out += value.AsBoolean() ? '1' : '0'; break;
-        case db::Value::Kind::kDouble: *out += DoubleLiteral(value.AsDouble()); break;
-        default: *out += value.ToString(); break;
-      }
+      AppendNumber(value, "1", "0", out);
       return true;
     case db::ado_type::kDate:
       if (value.IsNull())

@@ -18,23 +18,15 @@
 #include "jet/write_guard.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
+#include "write_checks.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& l : lines) out += l + "\n";
-  return out;
-}
+using writetest::Joined;
 
-std::string Scratch(const std::string& name) {
-  const std::string path = testenv::ScratchDir(name) + "/velda.mdb";
-  fs::copy_file(testenv::FixturePath("velda_sample.mdb"), path);
-  fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
-  return path;
-}
+std::string Scratch(const std::string& name) { return writetest::WritableVelda(name); }
 
 // Column `column` of every row of `table`, read through the engine.
 std::vector<jet::Value> Column(const std::string& path, const std::string& table,

@@ -2,11 +2,13 @@
 #ifndef MDBTOMYSQL_TESTS_JET_WRITE_CHECKS_H_
 #define MDBTOMYSQL_TESTS_JET_WRITE_CHECKS_H_
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "jet/database.h"
+#include "support/test_env.h"
 
 namespace writetest {
 
@@ -27,6 +29,15 @@ inline std::map<std::string, size_t> RowCounts(jet::Database& db) {
     counts[e.name] = n;
   }
   return counts;
+}
+
+// A writable copy of the sample as <scratch folder>/velda.mdb.
+inline std::string WritableVelda(const std::string& scratch) {
+  const std::string path = testenv::ScratchDir(scratch) + "/velda.mdb";
+  std::filesystem::copy_file(testenv::FixturePath("velda_sample.mdb"), path);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  return path;
 }
 
 }  // namespace writetest
