@@ -51,13 +51,15 @@ bool LeaveMonth(TextField& field, ui::Screen& screen) {
   }
   // Leading zeros do not count ("007" is July); anything longer is far beyond 12.
   const size_t first = std::min(month.find_first_not_of(u'0'), month.size());
-  const int value = month.size() - first > 2 ? 100 : std::stoi("0" + ToUtf8(month.substr(first)));
+  const int value = month.size() - first > 2
+                        ? 100
+                        : std::stoi(std::string("0").append(ToUtf8(month.substr(first))));
   if (value < 1 || value > 12) {
     field.SetFocus();
     screen.MessageBox("Invalid month.", ui::kProgramName, ui::Icon::kCritical);
     return true;
   }
-  if (month.size() == 1) field.SetText("0" + ToUtf8(month));
+  if (month.size() == 1) field.SetText(std::string("0").append(ToUtf8(month)));
   return true;
 }
 

@@ -62,7 +62,7 @@ std::string FormatNumber(std::string_view text, int decimals) {
   std::string out;
   if (d->negative && digits.find_first_not_of('0') != std::string::npos) out = "-";
   out += whole;
-  if (places > 0) out += "." + digits.substr(point);
+  if (places > 0) out.append(".").append(digits, point, std::string::npos);
   return out;
 }
 

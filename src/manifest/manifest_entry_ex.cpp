@@ -392,7 +392,7 @@ int32_t cManifestEntryEx::GetAttributeIndex(const std::string& name) const {
 }
 
 std::string cManifestEntryEx::Key() const {
-  return "c" + std::to_string(reinterpret_cast<uintptr_t>(this));
+  return std::string("c").append(std::to_string(reinterpret_cast<uintptr_t>(this)));
 }
 
 }  // namespace manifest
