@@ -45,7 +45,7 @@ std::string FormatNumber(std::string_view text, int decimals) {
   const size_t places = static_cast<size_t>(std::max(decimals, 0));
 
   // All kept digits in one string, a leading "0" to take a carry: "0" + whole + fraction.
-  std::string digits = "0" + d->whole;
+  std::string digits = std::string("0").append(d->whole);
   const size_t point = digits.size();
   std::string fraction = d->fraction;
   const bool round_up = fraction.size() > places && fraction[places] >= '5';

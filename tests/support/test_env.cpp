@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <unistd.h>
+
 namespace testenv {
 
 std::string FixturePath(const std::string& name) { return std::string(MDB_FIXTURE_DIR) + "/" + name; }
@@ -30,8 +32,26 @@ std::string TestServerConnectionString(const std::string& database) {
          ";User=root;Password=;Option=3;";
 }
 
+namespace {
+
+// Each test process gets a scratch tree of its own, removed when it ends: ctest runs test cases
+// as processes at once, and two of them emptying one folder would pull files from under each
+// other.
+const std::filesystem::path& ProcessScratch() {
+  static const std::filesystem::path root =
+      std::filesystem::path(MDB_BINARY_DIR) / "scratch" / std::to_string(::getpid());
+  static const bool registered = std::atexit([] {
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+  }) == 0;
+  (void)registered;
+  return root;
+}
+
+}  // namespace
+
 std::string ScratchDir(const std::string& name) {
-  const std::filesystem::path p = std::filesystem::path(MDB_BINARY_DIR) / "scratch" / name;
+  const std::filesystem::path p = ProcessScratch() / name;
   std::filesystem::remove_all(p);
   std::filesystem::create_directories(p);
   return p.string();

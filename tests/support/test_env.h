@@ -24,7 +24,8 @@ std::optional<MySqlServer> TestServer();
 // database.
 std::string TestServerConnectionString(const std::string& database = "");
 
-// A fresh empty folder under the build tree (removed and remade on every call with that name).
+// A fresh empty folder under the build tree (removed and remade on every call with that name), in a
+// tree of this test process's own that goes when the process ends.
 std::string ScratchDir(const std::string& name);
 
 }  // namespace testenv

@@ -7,8 +7,6 @@
 #include <iterator>
 #include <sstream>
 
-#include <unistd.h>
-
 #include "support/test_env.h"
 
 namespace testenv {
@@ -57,8 +55,7 @@ std::string MdbReaderDir() {
 
 std::string RunMdbReader(const std::string& path, const std::string& password,
                          const std::string& body, int* status) {
-  // One folder per test process: ctest runs several at once, and ScratchDir empties its folder.
-  static const std::string dir = ScratchDir("mdb_reader_" + std::to_string(::getpid()));
+  static const std::string dir = ScratchDir("mdb_reader");
   static int counter = 0;
   const std::string script = dir + "/script" + std::to_string(++counter) + ".mjs";
   std::ofstream(script) << R"(const [dir, file, password] = process.argv.slice(2);
