@@ -5,6 +5,7 @@
 
 #include "jet/byte_order.h"
 #include "jet/error.h"
+#include "jet/table_def_layout.h"
 #include "jet/text.h"
 
 namespace jet {
@@ -12,11 +13,6 @@ namespace {
 
 // Largest definition we accept: 255 columns and 64 indexes with long names fit in far less.
 constexpr size_t kMaxTableDefPages = 256;
-constexpr size_t kContinuationHeader = 8;
-constexpr size_t kColumnSize = 25;
-constexpr size_t kRealIndexSize = 52;
-constexpr size_t kLogicalIndexSize = 28;
-constexpr size_t kIndexColumnSlots = 10;
 
 // Bounds-checked reading of the logical TDEF buffer.
 class Reader {
@@ -78,7 +74,7 @@ std::vector<uint8_t> LoadDefinitionBytes(PageCache& cache, PageNumber first) {
     if (pages == 1) {
       bytes.assign(p, p + kPageSize);
     } else {
-      bytes.insert(bytes.end(), p + kContinuationHeader, p + kPageSize);
+      bytes.insert(bytes.end(), p + kTableDefContinuation, p + kPageSize);
     }
     next = LoadU32(p + 4);
   }
@@ -167,7 +163,7 @@ TableDef ReadTableDef(PageCache& cache, PageNumber page) {
   // Every count must fit the bytes we hold before we reserve anything for it.
   if (real_count > bytes.size() / kRealIndexSize ||
       logical_count > bytes.size() / kLogicalIndexSize ||
-      column_count > bytes.size() / kColumnSize) {
+      column_count > bytes.size() / kColumnDescriptorSize) {
     throw Error(in.Where() + "table definition counts (" + std::to_string(column_count) +
                 " columns, " + std::to_string(real_count) + " and " +
                 std::to_string(logical_count) + " indexes) do not fit its " +
@@ -180,7 +176,7 @@ TableDef ReadTableDef(PageCache& cache, PageNumber page) {
 
   def.columns.resize(column_count);
   for (Column& c : def.columns) {
-    const uint8_t* d = in.At(offset, kColumnSize);
+    const uint8_t* d = in.At(offset, kColumnDescriptorSize);
     c.type = d[0];
     c.number = LoadU16(d + 5);
     c.var_index = LoadU16(d + 7);
@@ -196,7 +192,7 @@ TableDef ReadTableDef(PageCache& cache, PageNumber page) {
     c.extra_flags = d[16];
     c.fixed_offset = LoadU16(d + 21);
     c.length = LoadU16(d + 23);
-    offset += kColumnSize;
+    offset += kColumnDescriptorSize;
   }
   for (Column& c : def.columns) c.name = in.Name(&offset);
   for (const Column& c : def.columns) {

@@ -9,18 +9,12 @@
 #include "jet/index_page.h"
 #include "jet/page_allocator.h"
 #include "jet/row.h"
+#include "jet/table_def_layout.h"
 #include "jet/text.h"
 
 namespace jet {
 namespace {
 
-constexpr size_t kHeaderSize = 63;
-constexpr size_t kRealIndexHeader = 12;
-constexpr size_t kColumnSize = 25;
-constexpr size_t kRealIndexSize = 52;
-constexpr size_t kLogicalIndexSize = 28;
-constexpr size_t kKeySlots = 10;
-constexpr size_t kContinuationHeader = 8;
 constexpr uint32_t kFormatMagic = 1625;      // in the header, descriptors and logical indexes
 constexpr uint32_t kRealIndexMagic = 1923;
 constexpr size_t kMapRowSize = 69;           // inline map: type, start page, 64 bitmap bytes
@@ -101,7 +95,7 @@ std::string Encode(const NewTableDef& def, const std::vector<Column>& columns, P
   Put(&out, def.indexes.size(), 4);  // real
   Put(&out, Pointer(RowPointer{maps, 0}), 4);
   Put(&out, Pointer(RowPointer{maps, 1}), 4);
-  out.append(kRealIndexHeader * def.indexes.size(), '\0');  // unique-entry counts: none yet
+  out.append(kTableDefRealIndexHeader * def.indexes.size(), '\0');  // unique-entry counts: none yet
   for (const Column& c : columns) {
     const size_t at = out.size();
     Put(&out, c.type, 1);
@@ -122,17 +116,17 @@ std::string Encode(const NewTableDef& def, const std::vector<Column>& columns, P
     Put(&out, 0, 4);
     Put(&out, c.fixed_offset, 2);
     Put(&out, c.length, 2);
-    if (out.size() - at != kColumnSize) throw Error("column descriptor size");
+    if (out.size() - at != kColumnDescriptorSize) throw Error("column descriptor size");
   }
   for (const Column& c : columns) PutName(&out, c.name);
   for (size_t i = 0; i < def.indexes.size(); ++i) {
     const NewIndex& index = def.indexes[i];
-    if (index.columns.empty() || index.columns.size() > kKeySlots) {
+    if (index.columns.empty() || index.columns.size() > kIndexColumnSlots) {
       throw Error("index " + index.name + " has " + std::to_string(index.columns.size()) +
                   " key columns; an index takes 1 to 10");
     }
     Put(&out, kRealIndexMagic, 4);
-    for (size_t k = 0; k < kKeySlots; ++k) {
+    for (size_t k = 0; k < kIndexColumnSlots; ++k) {
       if (k < index.columns.size()) {
         if (index.columns[k] >= columns.size()) throw Error("index " + index.name + ": no column");
         Put(&out, index.columns[k], 2);
@@ -188,7 +182,7 @@ WrittenTableDef WriteTableDef(PageCache& cache, const NewTableDef& def, PageNumb
   for (size_t i = 0; i < def.indexes.size(); ++i) written.roots.push_back(AllocatePage(cache));
 
   std::string buffer = Encode(def, columns, written.maps, written.roots);
-  const size_t continuation_space = kPageSize - kContinuationHeader;
+  const size_t continuation_space = kPageSize - kTableDefContinuation;
   const size_t extra = buffer.size() <= kPageSize
                            ? 0
                            : (buffer.size() - kPageSize + continuation_space - 1) / continuation_space;
@@ -224,7 +218,7 @@ WrittenTableDef WriteTableDef(PageCache& cache, const NewTableDef& def, PageNumb
     page.bytes[1] = 0x01;
     StoreU16(page.bytes.data() + 2, static_cast<uint16_t>(continuation_space - length));
     StoreU32(page.bytes.data() + 4, i + 1 < chain.size() ? chain[i + 1] : 0);
-    std::memcpy(page.bytes.data() + kContinuationHeader, buffer.data() + from, length);
+    std::memcpy(page.bytes.data() + kTableDefContinuation, buffer.data() + from, length);
   }
   if (at != 0) cache.Flush();  // everything the rewritten TDEF points to exists first
   Page& first = cache.Modify(written.first);
