@@ -26,16 +26,6 @@ struct Candidate {
   int32_t parent_id;
 };
 
-std::optional<int64_t> Integer(const Value& v) {
-  if (const int64_t* i = std::get_if<int64_t>(&v)) return *i;
-  return std::nullopt;
-}
-
-std::string Text(const Value& v) {
-  if (const std::string* s = std::get_if<std::string>(&v)) return *s;
-  return std::string();
-}
-
 }  // namespace
 
 const char* KindName(TableKind kind) {
@@ -72,11 +62,11 @@ std::vector<CatalogueEntry> ReadCatalogue(PageCache& cache) {
   cursor.SelectColumns(wanted);
   while (cursor.Next()) {
     const std::vector<Value>& v = cursor.values();
-    std::optional<int64_t> id = Integer(v[position[kId]]);
-    std::optional<int64_t> parent = Integer(v[position[kParentId]]);
-    std::optional<int64_t> type = Integer(v[position[kType]]);
+    std::optional<int64_t> id = IntegerValue(v[position[kId]]);
+    std::optional<int64_t> parent = IntegerValue(v[position[kParentId]]);
+    std::optional<int64_t> type = IntegerValue(v[position[kType]]);
     if (!id || !parent || !type) continue;
-    std::string name = Text(v[position[kName]]);
+    std::string name = TextValue(v[position[kName]]);
     if (*parent == kRootContainers && NamesEqual(name, "Tables") && !tables_container) {
       tables_container = static_cast<int32_t>(*id);
     }
@@ -87,10 +77,10 @@ std::vector<CatalogueEntry> ReadCatalogue(PageCache& cache) {
     e.name = std::move(name);
     e.id = static_cast<int32_t>(*id);
     e.type = static_cast<int16_t>(*type);
-    e.flags = static_cast<uint32_t>(Integer(v[position[kFlags]]).value_or(0));
-    e.connect = Text(v[position[kConnect]]);
-    e.foreign_name = Text(v[position[kForeignName]]);
-    e.database = Text(v[position[kDatabase]]);
+    e.flags = static_cast<uint32_t>(IntegerValue(v[position[kFlags]]).value_or(0));
+    e.connect = TextValue(v[position[kConnect]]);
+    e.foreign_name = TextValue(v[position[kForeignName]]);
+    e.database = TextValue(v[position[kDatabase]]);
     if (e.type == 1) {
       e.kind = (e.flags & kSystemFlags) != 0 ? TableKind::kSystem : TableKind::kLocal;
       if (e.id <= 0) {

@@ -35,16 +35,6 @@ int RequireColumn(const TableDef& def, const char* column, const std::string& ta
   return index;
 }
 
-std::optional<int64_t> Integer(const Value& v) {
-  if (const int64_t* i = std::get_if<int64_t>(&v)) return *i;
-  return std::nullopt;
-}
-
-std::string Text(const Value& v) {
-  if (const std::string* s = std::get_if<std::string>(&v)) return *s;
-  return std::string();
-}
-
 // The rows of `def` that `match` accepts.
 template <typename Match>
 std::vector<FoundRow> FindRows(PageCache& cache, const std::shared_ptr<const TableDef>& def,
@@ -190,11 +180,11 @@ void DropTable(Database& db, std::string_view name) {
     const int object = RequireColumn(*def, "szObject", "MSysRelationships", file);
     const int referenced = RequireColumn(*def, "szReferencedObject", "MSysRelationships", file);
     std::vector<FoundRow> rows = FindRows(cache, def, [&](const std::vector<Value>& v) {
-      return NamesEqual(Text(v[object]), entry.name) || NamesEqual(Text(v[referenced]), entry.name);
+      return NamesEqual(TextValue(v[object]), entry.name) || NamesEqual(TextValue(v[referenced]), entry.name);
     });
     if (!rows.empty()) {
       throw Error(file + ": table '" + entry.name + "' takes part in relationship '" +
-                  Text(rows.front().values[name_column]) +
+                  TextValue(rows.front().values[name_column]) +
                   "'; delete the relationship before the table");
     }
   }
@@ -208,8 +198,8 @@ void DropTable(Database& db, std::string_view name) {
   RequireWritableSortOrder(catalogue->columns[object_name], "MSysObjects.Name", file);
   std::vector<FoundRow> catalogue_rows =
       FindRows(cache, catalogue, [&](const std::vector<Value>& v) {
-        return Integer(v[id]) == entry.id && Integer(v[type]) == entry.type &&
-               NamesEqual(Text(v[object_name]), entry.name);
+        return IntegerValue(v[id]) == entry.id && IntegerValue(v[type]) == entry.type &&
+               NamesEqual(TextValue(v[object_name]), entry.name);
       });
   if (catalogue_rows.size() != 1) {
     throw Error(file + ": table '" + entry.name + "' has " + std::to_string(catalogue_rows.size()) +
@@ -232,7 +222,7 @@ void DropTable(Database& db, std::string_view name) {
     aces = std::make_shared<const TableDef>(ReadTableDef(cache, ace_table->table_def));
     const int object_id = RequireColumn(*aces, "ObjectId", "MSysACEs", file);
     ace_rows = FindRows(cache, aces, [&](const std::vector<Value>& v) {
-      return Integer(v[object_id]) == entry.id;
+      return IntegerValue(v[object_id]) == entry.id;
     });
     VerifyEntries(cache, *aces, ace_rows, "MSysACEs");
   }

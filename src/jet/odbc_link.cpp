@@ -149,13 +149,6 @@ Column MapColumn(const RemoteColumn& r) {
   return c;
 }
 
-const std::string* TextOf(const Value& v) { return std::get_if<std::string>(&v); }
-
-std::optional<int64_t> IntegerOf(const Value& v) {
-  if (const int64_t* i = std::get_if<int64_t>(&v)) return *i;
-  return std::nullopt;
-}
-
 const Column& RequireColumn(const TableDef& def, const char* name, const std::string& file) {
   const Column* c = def.FindColumn(name);
   if (c == nullptr) throw Error(file + ": the catalogue has no column " + std::string(name));
@@ -192,16 +185,15 @@ CatalogueFacts ReadFacts(Database& db, int32_t id) {
   bool found_tables = false;
   TableCursor rows = db.OpenTable("MSysObjects");
   while (rows.Next()) {
-    const std::string* name = TextOf(rows[name_at]);
-    if (name == nullptr) continue;
-    if (IntegerOf(rows[parent_at]) == kTablesParent && *name == "Tables") {
-      facts.tables_id = static_cast<int32_t>(IntegerOf(rows[id_at]).value_or(0));
+    const std::string name = TextValue(rows[name_at]);
+    if (IntegerValue(rows[parent_at]) == kTablesParent && name == "Tables") {
+      facts.tables_id = static_cast<int32_t>(IntegerValue(rows[id_at]).value_or(0));
       found_tables = true;
     }
-    if (IntegerOf(rows[type_at]) == kTypeDatabaseObject && *name == "MSysDb") {
+    if (IntegerValue(rows[type_at]) == kTypeDatabaseObject && name == "MSysDb") {
       if (const Binary* owner = std::get_if<Binary>(&rows[owner_at])) facts.owner = owner->bytes;
     }
-    if (id != 0 && IntegerOf(rows[id_at]) == id && IntegerOf(rows[type_at]) == kTypeOdbcLink) {
+    if (id != 0 && IntegerValue(rows[id_at]) == id && IntegerValue(rows[type_at]) == kTypeOdbcLink) {
       facts.row = RowPointer{rows.page(), static_cast<uint8_t>(rows.slot())};
     }
   }
@@ -244,10 +236,10 @@ std::vector<Ace> NewTableAces(Database& db, int32_t tables_id) {
   std::map<int64_t, std::vector<Ace>> by_object;
   TableCursor rows = db.OpenTable("MSysACEs");
   while (rows.Next()) {
-    const std::optional<int64_t> object = IntegerOf(rows[object_at]);
+    const std::optional<int64_t> object = IntegerValue(rows[object_at]);
     const Binary* sid = std::get_if<Binary>(&rows[sid_at]);
     if (!object || sid == nullptr) continue;
-    by_object[*object].push_back(Ace{sid->bytes, IntegerOf(rows[acm_at]).value_or(kFullAccessAcm)});
+    by_object[*object].push_back(Ace{sid->bytes, IntegerValue(rows[acm_at]).value_or(kFullAccessAcm)});
   }
   for (const CatalogueEntry& table : db.Tables()) {
     if (table.kind != TableKind::kLocal) continue;

@@ -2,6 +2,7 @@
 #define MDBTOMYSQL_JET_VALUE_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -45,6 +46,18 @@ using Value = std::variant<std::monostate, bool, int64_t, float, double, Currenc
                            std::string, Binary, Guid>;
 
 inline bool IsNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
+
+// A Byte, Integer or Long value; nothing for NULL and other types.
+inline std::optional<int64_t> IntegerValue(const Value& v) {
+  if (const int64_t* i = std::get_if<int64_t>(&v)) return *i;
+  return std::nullopt;
+}
+
+// A Text or Memo value; "" for NULL and other types.
+inline std::string TextValue(const Value& v) {
+  if (const std::string* s = std::get_if<std::string>(&v)) return *s;
+  return std::string();
+}
 
 }  // namespace jet
 

@@ -9,17 +9,11 @@
 #include <cstring>
 #include <vector>
 
+#include "db/ascii_case.h"
 #include "db/error.h"
 
 namespace links {
 namespace {
-
-// Upper case for ASCII letters only: the bytes of a UTF-8 name outside ASCII stay as they are.
-std::string Upper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
 
 std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to) {
   std::string out;
@@ -114,9 +108,9 @@ std::optional<std::string> BackupPath(const std::string& source_path,
   // The base name as the system has always taken it: after the last backslash.
   const size_t backslash = file.rfind('\\');
   const std::string name =
-      ReplaceAll(Upper(backslash == std::string::npos ? file : file.substr(backslash + 1)),
+      ReplaceAll(db::ToUpperAscii(backslash == std::string::npos ? file : file.substr(backslash + 1)),
                  ".MDB", "");
-  const std::string upper_file = Upper(file);
+  const std::string upper_file = db::ToUpperAscii(file);
   const std::string stamped =
       ReplaceAll(upper_file, name + ".MDB", name + date_digits + time_digits + ".MDB");
   if (stamped == upper_file) return std::nullopt;

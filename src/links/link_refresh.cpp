@@ -3,19 +3,13 @@
 #include <exception>
 #include <utility>
 
+#include "db/ascii_case.h"
 #include "db/connection_strings.h"
 #include "db/error.h"
 #include "db/source_session.h"
 
 namespace links {
 namespace {
-
-// Upper case for ASCII letters only, so that the bytes of UTF-8 names compare unchanged.
-std::string Upper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
 
 std::string Description(const std::exception& e) {
   if (const auto* error = dynamic_cast<const db::Error*>(&e)) return error->description();
@@ -166,10 +160,10 @@ bool LinkRefresh::bDoTableLink(const std::string& /*CompanyCode*/, const std::st
       dbs->AppendTableDef(tdf);
       return true;
     }
-    const std::string c = Upper(db::Trim(tdf.connect));
+    const std::string c = db::ToUpperAscii(db::Trim(tdf.connect));
     if (c.empty()) return false;  // a local table keeps its name
-    const bool same_table = Upper(db::Trim(tdf.source_table_name)) == Upper(name);
-    if (c.find(Upper(connect)) != std::string::npos) return same_table;
+    const bool same_table = db::ToUpperAscii(db::Trim(tdf.source_table_name)) == db::ToUpperAscii(name);
+    if (c.find(db::ToUpperAscii(connect)) != std::string::npos) return same_table;
     if (!same_table) return false;
     // A link to the same table through another data source: point it here.
     tdf.connect = connect;

@@ -20,6 +20,7 @@
 #include "input/field_focus.h"
 #include "input/memory_field.h"
 #include "input/utf16.h"
+#include "scripted_window.h"
 #include "support/test_env.h"
 #include "ui/recording_screen.h"
 
@@ -29,60 +30,7 @@ namespace {
 using Button = MainWindowView::Button;
 using ui::Pointer;
 
-class ScriptedView : public MainWindowView {
- public:
-  void SetEnabled(Button button, bool enabled) override { enabled_[button] = enabled; }
-  void ShowPasswordPrompt(std::string& migrate_password_success) override {
-    ++prompts;
-    if (on_prompt) on_prompt(migrate_password_success);
-  }
-  void EndProgram() override { ++ends; }
-  filedialog::FileChooser* OpenFileChooser() override { return chooser; }
-
-  bool Enabled(Button button) const {
-    const auto it = enabled_.find(button);
-    return it != enabled_.end() && it->second;
-  }
-  bool BothEnabled() const {
-    return Enabled(Button::kConfirm) && Enabled(Button::kCreateMySqlConnection);
-  }
-  bool BothDisabled() const {
-    return !Enabled(Button::kConfirm) && !Enabled(Button::kCreateMySqlConnection);
-  }
-
-  int prompts = 0;
-  int ends = 0;
-  std::function<void(std::string&)> on_prompt;
-  filedialog::FileChooser* chooser = nullptr;
-
- private:
-  std::map<Button, bool> enabled_;
-};
-
-// A main window with its start values.
-struct Window {
-  input::MemoryField source{"txtSource_Path_MDB"};
-  input::MemoryField server{"txtTCP_IP_Server", "localhost"};
-  input::MemoryField port{"txtPort", "3306"};
-  input::MemoryField database{"txtDatabase", "VELDA_MYSQL"};
-  input::MemoryField user{"txtUser", "root"};
-  input::MemoryField password{"txtPassword"};
-  ui::RecordingScreen screen;
-  ScriptedView view;
-  frmConvert_To_MySQL form{{source, server, port, database, user, password}, screen, view};
-
-  // Points the connection fields at the test server and `database`.
-  void UseTestServer(const std::string& db_name) {
-    server.SetText("127.0.0.1");
-    port.SetText(std::to_string(testenv::TestServer()->port));
-    database.SetText(db_name);
-  }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const auto& m : screen.messages()) texts.push_back(m.title + ": " + m.text);
-    return texts;
-  }
-};
+using Window = ScriptedWindow;
 
 // A connection to the test server for setting up and looking at databases.
 class Admin {
@@ -153,7 +101,7 @@ TEST(MigrationCommand, RefusedMySqlConnectionShowsTheDriversOwnText) {
   MDB_REQUIRE_SERVER();
   Window w;
   w.source.SetText(testenv::FixturePath("velda_sample.mdb"));
-  w.UseTestServer("win_refused");
+  w.PointAtTestServer("win_refused");
   w.user.SetText("nobody_here");
   w.form.Confirm_Click();
   ASSERT_EQ(w.screen.messages().size(), 1u) << testing::PrintToString(w.Texts());
@@ -173,7 +121,7 @@ TEST(MigrationCommand, PromptComesAfterBothSessionsAndCancelEndsSilently) {
   admin.FreshDatabase("win_cancel");
   Window w;
   w.source.SetText(testenv::FixturePath("velda_sample.mdb"));
-  w.UseTestServer("win_cancel");
+  w.PointAtTestServer("win_cancel");
   w.form.SetMigratePasswordSuccess("YES");  // left over from an earlier run
   int source_state = -1, mysql_state = -1;
   std::string value_at_prompt;
@@ -214,7 +162,7 @@ TEST(MigrationCommand, MigratesAfterTheRightAnswerAndSaysSo) {
   admin.FreshDatabase("win_migrate");
   Window w;
   w.source.SetText(testenv::FixturePath("velda_sample.mdb"));
-  w.UseTestServer("win_migrate");
+  w.PointAtTestServer("win_migrate");
   w.view.on_prompt = [](std::string& answer) { answer = "YES"; };
   w.form.Confirm_Click();
   ExpectOneMessage(w, "Successfully Migrated",
@@ -233,7 +181,7 @@ TEST(MigrationCommand, FailureShowsOnlyTheEnginesMessageWithItsDetails) {
   admin.FreshDatabase("win_fail");
   Window w;
   w.source.SetText(testenv::FixturePath("unsupported_with_rows.mdb"));
-  w.UseTestServer("win_fail");
+  w.PointAtTestServer("win_fail");
   w.view.on_prompt = [](std::string& answer) { answer = "YES"; };
   w.form.Confirm_Click();
   ASSERT_EQ(w.screen.messages().size(), 1u) << testing::PrintToString(w.Texts());
@@ -249,7 +197,7 @@ TEST(ConnectionTest, GatesTheTwoWorkButtons) {
   Admin admin;
   admin.FreshDatabase("win_gate");
   Window w;
-  w.UseTestServer("win_gate");
+  w.PointAtTestServer("win_gate");
   w.form.cmdTest_Click();
   ExpectOneMessage(w, "Test Result", "Connection successful");
   EXPECT_TRUE(w.view.BothEnabled());

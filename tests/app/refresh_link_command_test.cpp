@@ -22,6 +22,7 @@
 #include "jet/database.h"
 #include "input/memory_field.h"
 #include "links/link_refresh.h"
+#include "scripted_window.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
 #include "ui/recording_screen.h"
@@ -36,12 +37,7 @@ constexpr const char* kStampedName = "VELDA08122026140755.MDB";
 constexpr const char* kPermission =
     "Permission denied, please make sure no one is currently accessing VELDA.mdb.";
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testenv::FileBytes;
 
 std::vector<std::string> Listing(const std::string& folder) {
   std::vector<std::string> names;
@@ -49,16 +45,6 @@ std::vector<std::string> Listing(const std::string& folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-class ScriptedView : public MainWindowView {
- public:
-  void SetEnabled(Button, bool) override {}
-  void ShowPasswordPrompt(std::string& answer) override {
-    ++prompts;
-    answer = "YES";
-  }
-  int prompts = 0;
-};
 
 // A DAO database that writes nothing and records what it was asked to do.
 struct DaoLog {
@@ -90,19 +76,10 @@ void MakeDatabase(const std::string& name, const std::vector<std::string>& table
 
 // A main window on a copy of the sample file in a folder of the test's own, with a fixed clock
 // and a user data source file of its own.
-struct Window {
+struct Window : ScriptedWindow {
   std::string folder;
   std::string file;
   std::string odbc_ini;
-  input::MemoryField source{"txtSource_Path_MDB"};
-  input::MemoryField server{"txtTCP_IP_Server", "localhost"};
-  input::MemoryField port{"txtPort", "3306"};
-  input::MemoryField database{"txtDatabase", "VELDA_MYSQL"};
-  input::MemoryField user{"txtUser", "root"};
-  input::MemoryField password{"txtPassword"};
-  ui::RecordingScreen screen;
-  ScriptedView view;
-  frmConvert_To_MySQL form{{source, server, port, database, user, password}, screen, view};
   std::shared_ptr<DaoLog> dao = std::make_shared<DaoLog>();
 
   explicit Window(const std::string& name, const std::string& file_name = "Velda.mdb") {
@@ -113,6 +90,7 @@ struct Window {
     odbc_ini = testenv::ScratchDir(name + "_odbc") + "/odbc.ini";
     setenv("ODBCINI", odbc_ini.c_str(), 1);
     input::SetStampClock([] { return input::LocalTime{2026, 12, 8, 14, 7, 55}; });
+    view.on_prompt = [](std::string& answer) { answer = "YES"; };
   }
   ~Window() { input::SetStampClock({}); }
 
@@ -125,14 +103,7 @@ struct Window {
   // An empty database of that name on the test server, in the connection fields.
   void UseTestServer(const std::string& db_name) {
     MakeDatabase(db_name, {});
-    server.SetText("127.0.0.1");
-    port.SetText(std::to_string(testenv::TestServer()->port));
-    database.SetText(db_name);
-  }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const auto& m : screen.messages()) texts.push_back(m.title + ": " + m.text);
-    return texts;
+    PointAtTestServer(db_name);
   }
   void ExpectOnly(const std::string& title, const std::string& text) const {
     ASSERT_EQ(screen.messages().size(), 1u) << testing::PrintToString(Texts());
@@ -293,7 +264,7 @@ TEST(RefreshLinkCommand, NoTableListMeansNoFlagAndNoSuccess) {
   EXPECT_FALSE(w.screen.messages()[0].details.empty());
   EXPECT_EQ(w.dao->opens, 0);
   EXPECT_EQ(w.form.LastLinkResult(), "");
-  EXPECT_NE(ReadFile(w.odbc_ini).find("Port=1"), std::string::npos) << ReadFile(w.odbc_ini);
+  EXPECT_NE(FileBytes(w.odbc_ini).find("Port=1"), std::string::npos) << FileBytes(w.odbc_ini);
 }
 
 TEST(RefreshLinkCommand, BacksUpRegistersAndLinksInThatOrder) {
@@ -302,14 +273,14 @@ TEST(RefreshLinkCommand, BacksUpRegistersAndLinksInThatOrder) {
   w.UseTestServer("link_order");
   w.ScriptDao();
   MakeDatabase("link_order", {"tblemployee", "tblencrword", "tblmysqlonly"});
-  const std::string before = ReadFile(w.file);
+  const std::string before = FileBytes(w.file);
   w.form.cmdCreate_MySQL_Connection_Click();
 
   EXPECT_EQ(Listing(w.folder), (std::vector<std::string>{kStampedName, "Velda.mdb"}));
-  EXPECT_EQ(ReadFile(w.folder + "/" + kStampedName), before);
+  EXPECT_EQ(FileBytes(w.folder + "/" + kStampedName), before);
   EXPECT_EQ(w.form.LastBackupPath(), w.folder + "/" + kStampedName);
   EXPECT_EQ(w.view.prompts, 0);
-  const std::string ini = ReadFile(w.odbc_ini);
+  const std::string ini = FileBytes(w.odbc_ini);
   EXPECT_NE(ini.find("[link_order]"), std::string::npos) << ini;
   EXPECT_NE(ini.find("Database=link_order"), std::string::npos) << ini;
   ASSERT_NE(w.form.LastLinkRefresh(), nullptr);
@@ -389,14 +360,14 @@ TEST(RefreshLinkEndToEnd, MigratedSampleBecomesAFrontEndOfMySql) {
   const std::vector<std::string> migrated = w.form.LastMigration()->MigratedTables();
   w.screen.Clear();
 
-  const std::string before = ReadFile(w.file);
+  const std::string before = FileBytes(w.file);
   w.form.cmdCreate_MySQL_Connection_Click();
   ASSERT_EQ(w.screen.messages().size(), 1u) << testing::PrintToString(w.Texts());
   const auto& m = w.screen.messages()[0];
   EXPECT_EQ(m.title, "MySQL connection") << m.text << "\n" << m.details;
   EXPECT_EQ(m.text, "MySQL connection has been successfully created.");
-  EXPECT_EQ(ReadFile(w.folder + "/" + kStampedName), before);
-  const std::string ini = ReadFile(w.odbc_ini);
+  EXPECT_EQ(FileBytes(w.folder + "/" + kStampedName), before);
+  const std::string ini = FileBytes(w.odbc_ini);
   EXPECT_NE(ini.find("[link_e2e]"), std::string::npos) << ini;
 
   std::vector<std::string> linked;

@@ -1,0 +1,77 @@
+// A main window without Qt for the tests of its handlers: the six fields with their start
+// values, a recording screen and a view that records what the handlers ask of it.
+#ifndef MDBTOMYSQL_TESTS_APP_SCRIPTED_WINDOW_H_
+#define MDBTOMYSQL_TESTS_APP_SCRIPTED_WINDOW_H_
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/frm_convert_to_mysql.h"
+#include "filedialog/file_chooser.h"
+#include "input/memory_field.h"
+#include "support/test_env.h"
+#include "ui/recording_screen.h"
+
+namespace app {
+
+class ScriptedView : public MainWindowView {
+ public:
+  void SetEnabled(Button button, bool enabled) override { enabled_[button] = enabled; }
+  void ShowPasswordPrompt(std::string& migrate_password_success) override {
+    ++prompts;
+    if (on_prompt) on_prompt(migrate_password_success);
+  }
+  void EndProgram() override { ++ends; }
+  filedialog::FileChooser* OpenFileChooser() override { return chooser; }
+
+  bool Enabled(Button button) const {
+    const auto it = enabled_.find(button);
+    return it != enabled_.end() && it->second;
+  }
+  bool BothEnabled() const {
+    return Enabled(Button::kConfirm) && Enabled(Button::kCreateMySqlConnection);
+  }
+  bool BothDisabled() const {
+    return !Enabled(Button::kConfirm) && !Enabled(Button::kCreateMySqlConnection);
+  }
+
+  int prompts = 0;
+  int ends = 0;
+  std::function<void(std::string&)> on_prompt;
+  filedialog::FileChooser* chooser = nullptr;
+
+ private:
+  std::map<Button, bool> enabled_;
+};
+
+// A main window with its start values.
+struct ScriptedWindow {
+  input::MemoryField source{"txtSource_Path_MDB"};
+  input::MemoryField server{"txtTCP_IP_Server", "localhost"};
+  input::MemoryField port{"txtPort", "3306"};
+  input::MemoryField database{"txtDatabase", "VELDA_MYSQL"};
+  input::MemoryField user{"txtUser", "root"};
+  input::MemoryField password{"txtPassword"};
+  ui::RecordingScreen screen;
+  ScriptedView view;
+  frmConvert_To_MySQL form{{source, server, port, database, user, password}, screen, view};
+
+  // Points the connection fields at the test server and database `db_name`.
+  void PointAtTestServer(const std::string& db_name) {
+    server.SetText("127.0.0.1");
+    port.SetText(std::to_string(testenv::TestServer()->port));
+    database.SetText(db_name);
+  }
+  // "title: text" of each message shown so far.
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& m : screen.messages()) texts.push_back(m.title + ": " + m.text);
+    return texts;
+  }
+};
+
+}  // namespace app
+
+#endif  // MDBTOMYSQL_TESTS_APP_SCRIPTED_WINDOW_H_
