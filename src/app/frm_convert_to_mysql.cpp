@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "app/path_helpers.h"
+#include "base/trim.h"
+#include "base/utf16.h"
 #include "db/dsn_registration.h"
 #include "db/error.h"
 #include "db/source_session.h"
@@ -13,7 +15,6 @@
 #include "input/field_focus.h"
 #include "input/field_kind.h"
 #include "input/field_lost_focus.h"
-#include "input/utf16.h"
 #include "links/backup_copy.h"
 
 namespace app {
@@ -82,7 +83,7 @@ db::MySqlSettings frmConvert_To_MySQL::Settings() const {
 }
 
 bool frmConvert_To_MySQL::SourcePathExists(const std::string& path) {
-  if (db::Trim(path).empty()) {
+  if (base::TrimSpaces(path).empty()) {
     Say("Source Path (.mdb) is required.", kRequired);
     txtSource_Path_MDB.SetFocus();
     return false;
@@ -255,7 +256,7 @@ std::string frmConvert_To_MySQL::TestConnection(const std::string& PromptMessage
           {&txtUser, "User is required."},
       };
       for (const auto& [field, message] : required) {
-        if (db::Trim(field->Text()).empty()) {
+        if (base::TrimSpaces(field->Text()).empty()) {
           Say(message, kRequired);
           field->SetFocus();
           return {};
@@ -305,7 +306,7 @@ void frmConvert_To_MySQL::cmdSourcePath_Click() {
     common_dialog_->SetFilterIndex(1);
     common_dialog_->ShowOpen();
     // After a cancel the dialog still holds the file chosen last time, or nothing.
-    txtSource_Path_MDB.SetText(input::ToUtf8(common_dialog_->FileName()));
+    txtSource_Path_MDB.SetText(base::Utf16ToUtf8(common_dialog_->FileName()));
   } catch (...) {
     // A dialog that fails leaves the field as it was, without a word.
   }

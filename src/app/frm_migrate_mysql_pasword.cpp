@@ -3,20 +3,10 @@
 #include <algorithm>
 #include <string>
 
+#include "base/trim.h"
 #include "input/date_time_stamp.h"
 
 namespace app {
-namespace {
-
-// Only the space character counts; tabs and other white space are part of what was typed.
-std::string TrimSpaces(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
-
 std::string ExpectedMigrationPassword() {
   input::StampDateTime();
   std::string digits = input::StampTime;
@@ -25,7 +15,7 @@ std::string ExpectedMigrationPassword() {
 }
 
 void frmMigrate_Mysql_Pasword::cmdOK_Click() {
-  if (TrimSpaces(txtPassword.Text()) == ExpectedMigrationPassword()) {
+  if (base::TrimSpaces(txtPassword.Text()) == ExpectedMigrationPassword()) {
     migrate_password_success_ = "YES";
     view_.Unload();
     return;

@@ -26,9 +26,6 @@ std::string MySqlConnectionString(const MySqlSettings& settings);
 // "Provider=MSDASQL.1;Persist Security Info=False;Data Source=" + the data source name.
 std::string DataSourceConnectionString(const std::string& data_source_name);
 
-// Outer blanks removed (spaces only, not tabs), as the system trims its fields.
-std::string Trim(const std::string& text);
-
 }  // namespace db
 
 #endif  // MDBTOMYSQL_DB_CONNECTION_STRINGS_H_

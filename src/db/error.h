@@ -1,26 +1,12 @@
 #ifndef MDBTOMYSQL_DB_ERROR_H_
 #define MDBTOMYSQL_DB_ERROR_H_
 
-#include <stdexcept>
-#include <string>
+#include "base/error.h"
 
 namespace db {
 
-// A raised platform error: the one exception the system's error traps catch. `number` is what the
-// traps test (the provider's HRESULT-like code, or a run-time error number such as 70), and
-// `description` is the text they show to a person.
-class Error : public std::runtime_error {
- public:
-  Error(long number, std::string description)
-      : std::runtime_error(description), number_(number), description_(std::move(description)) {}
-
-  long number() const { return number_; }
-  const std::string& description() const { return description_; }
-
- private:
-  long number_;
-  std::string description_;
-};
+// The data access services raise the system's one error type.
+using Error = base::Error;
 
 // The number every provider raises when the database refuses a statement or a connection
 // (E_FAIL as a signed 32-bit value); the system's traps test for it.

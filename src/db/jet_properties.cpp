@@ -1,6 +1,6 @@
 #include "db/jet_properties.h"
 
-#include "db/utf16.h"
+#include "base/utf16.h"
 #include "jet/byte_order.h"
 #include "jet/text.h"
 
@@ -21,7 +21,7 @@ class Reader {
   std::string Utf16(size_t at, size_t byte_length) const {
     std::u16string text;
     for (size_t i = 0; i + 1 < byte_length; i += 2) text.push_back(char16_t(U16(at + i)));
-    return Utf16ToUtf8(text);
+    return base::Utf16ToUtf8(text);
   }
 
  private:

@@ -4,16 +4,16 @@
 #include <string>
 #include <utility>
 
-#include "db/error.h"
+#include "base/error.h"
 
 namespace filedialog {
 
-// A dialog failure as the system's traps see it (a db::Error), which also names the dialog that
+// A dialog failure as the system's traps see it (a base::Error), which also names the dialog that
 // failed: "Common Dialog Open" or "Common Dialog Save".
-class DialogError : public db::Error {
+class DialogError : public base::Error {
  public:
   DialogError(long number, std::string description, std::string source)
-      : db::Error(number, std::move(description)), source_(std::move(source)) {}
+      : base::Error(number, std::move(description)), source_(std::move(source)) {}
 
   const std::string& source() const { return source_; }
 

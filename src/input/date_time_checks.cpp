@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "input/utf16.h"
+#include "base/utf16.h"
 
 namespace input {
 namespace {
@@ -53,7 +53,7 @@ bool CheckMonthAndYear(std::u16string_view month, std::u16string_view year, ui::
 
 bool CheckDate(std::string& text, ui::Screen& screen) {
   std::erase(text, '\'');
-  const std::u16string date = ToUtf16(text);
+  const std::u16string date = base::Utf8ToUtf16(text);
   if (date.size() != 10) return DateError(screen, "Invalid date.", "Date Error");
   const std::u16string_view all(date);
   const std::u16string_view month = all.substr(3, 2);
@@ -80,12 +80,12 @@ bool CheckDate(std::string& text, ui::Screen& screen) {
 }
 
 bool CheckMonthYear(const std::string& text, ui::Screen& screen) {
-  const std::u16string month_year = ToUtf16(text);
+  const std::u16string month_year = base::Utf8ToUtf16(text);
   return CheckMonthAndYear(Left(month_year, 2), Right(month_year, 4), screen);
 }
 
 bool CheckTime(const std::string& text, ui::Screen& screen) {
-  const std::u16string time = ToUtf16(text);
+  const std::u16string time = base::Utf8ToUtf16(text);
   const std::optional<int> hour = ReadDigits(Left(time, 2));
   const std::optional<int> minute = ReadDigits(Right(time, 2));
   if (hour && minute && *hour <= 23 && *minute < 60 && time.size() >= 3 && time[2] == u':') {

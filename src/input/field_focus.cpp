@@ -1,13 +1,13 @@
 #include "input/field_focus.h"
 
-#include "input/utf16.h"
+#include "base/utf16.h"
 
 namespace input {
 
 void FieldGotFocus(TextField& field) {
   try {
     field.SetSelStart(0);
-    field.SetSelLength(static_cast<int>(ToUtf16(field.Text()).size()));
+    field.SetSelLength(static_cast<int>(base::Utf8ToUtf16(field.Text()).size()));
     field.SetBackColor(kFocusColor);
   } catch (...) {
     // A control that cannot be highlighted keeps its looks; the focus change goes on.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "input/utf16.h"
+#include "base/utf16.h"
 
 namespace input {
 namespace {
@@ -27,7 +27,7 @@ struct Caret {
   size_t start;
 
   explicit Caret(const TextField& field)
-      : text(ToUtf16(field.Text())),
+      : text(base::Utf8ToUtf16(field.Text())),
         start(std::min<size_t>(std::max(field.SelStart(), 0), text.size())) {}
 
   bool Has(KeyCode c) const { return text.find(static_cast<char16_t>(c)) != std::u16string::npos; }

@@ -5,7 +5,7 @@
 
 #include "input/date_time_checks.h"
 #include "input/number_format.h"
-#include "input/utf16.h"
+#include "base/utf16.h"
 
 namespace input {
 namespace {
@@ -21,7 +21,7 @@ void Rewrite(TextField& field, const std::string& text) {
 
 bool LeaveDate(TextField& field, ui::Screen& screen) {
   const std::string text = field.Text();
-  const std::u16string date = ToUtf16(text);
+  const std::u16string date = base::Utf8ToUtf16(text);
   std::u16string completed;
   if (IsNumber(text) && date.size() == 8) {
     completed = date.substr(0, 2) + u"-" + date.substr(2, 2) + u"-" + date.substr(4);
@@ -34,7 +34,7 @@ bool LeaveDate(TextField& field, ui::Screen& screen) {
     screen.MessageBox("Invalid date format.", "Invalid Date", ui::Icon::kInformation);
     return false;
   }
-  Rewrite(field, ToUtf8(completed));
+  Rewrite(field, base::Utf16ToUtf8(completed));
   // CheckDate may drop apostrophes from its copy; the field keeps what the person typed.
   std::string checked = field.Text();
   if (CheckDate(checked, screen)) return true;
@@ -43,7 +43,7 @@ bool LeaveDate(TextField& field, ui::Screen& screen) {
 }
 
 bool LeaveMonth(TextField& field, ui::Screen& screen) {
-  const std::u16string month = ToUtf16(field.Text());
+  const std::u16string month = base::Utf8ToUtf16(field.Text());
   // Read as digits only: "1." or " 7" is not a month.
   if (!AllDigits(month)) {
     field.SetFocus();
@@ -53,21 +53,21 @@ bool LeaveMonth(TextField& field, ui::Screen& screen) {
   const size_t first = std::min(month.find_first_not_of(u'0'), month.size());
   const int value = month.size() - first > 2
                         ? 100
-                        : std::stoi(std::string("0").append(ToUtf8(month.substr(first))));
+                        : std::stoi(std::string("0").append(base::Utf16ToUtf8(month.substr(first))));
   if (value < 1 || value > 12) {
     field.SetFocus();
     screen.MessageBox("Invalid month.", ui::kProgramName, ui::Icon::kCritical);
     return true;
   }
-  if (month.size() == 1) field.SetText(std::string("0").append(ToUtf8(month)));
+  if (month.size() == 1) field.SetText(std::string("0").append(base::Utf16ToUtf8(month)));
   return true;
 }
 
 bool LeaveMonthYear(TextField& field, ui::Screen& screen) {
   const std::string text = field.Text();
-  const std::u16string month_year = ToUtf16(text);
+  const std::u16string month_year = base::Utf8ToUtf16(text);
   if (IsNumber(text) && month_year.size() == 6) {
-    field.SetText(ToUtf8(month_year.substr(0, 2) + u"-" + month_year.substr(2)));
+    field.SetText(base::Utf16ToUtf8(month_year.substr(0, 2) + u"-" + month_year.substr(2)));
   }
   if (CheckMonthYear(field.Text(), screen)) return true;
   field.SetFocus();
@@ -76,9 +76,9 @@ bool LeaveMonthYear(TextField& field, ui::Screen& screen) {
 
 bool LeaveTime(TextField& field, ui::Screen& screen) {
   const std::string text = field.Text();
-  const std::u16string time = ToUtf16(text);
+  const std::u16string time = base::Utf8ToUtf16(text);
   if (IsNumber(text) && time.size() == 4) {
-    field.SetText(ToUtf8(time.substr(0, 2) + u":" + time.substr(2)));
+    field.SetText(base::Utf16ToUtf8(time.substr(0, 2) + u":" + time.substr(2)));
   } else if (time.size() == 5) {
     // Checked as it stands.
   } else if (IsNumber(text) && time.size() == 2) {

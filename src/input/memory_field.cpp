@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <utility>
 
-#include "input/utf16.h"
+#include "base/utf16.h"
 
 namespace input {
 
 MemoryField::MemoryField(std::string name, std::string text)
     : name_(std::move(name)), text_(std::move(text)) {}
 
-int MemoryField::Length() const { return static_cast<int>(ToUtf16(text_).size()); }
+int MemoryField::Length() const { return static_cast<int>(base::Utf8ToUtf16(text_).size()); }
 
 void MemoryField::SetText(const std::string& text) {
   text_ = text;

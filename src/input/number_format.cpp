@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/trim.h"
+
 namespace input {
 namespace {
 
@@ -15,10 +17,8 @@ struct Decimal {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::optional<Decimal> Parse(std::string_view text) {
-  size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string_view::npos) return std::nullopt;
-  size_t end = text.find_last_not_of(' ') + 1;
-  text = text.substr(begin, end - begin);
+  text = base::TrimSpaces(text);
+  if (text.empty()) return std::nullopt;
 
   Decimal d;
   size_t i = 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/utf16.h"
 #include "jet/byte_order.h"
 #include "jet/error.h"
 #include "jet/text.h"
@@ -111,7 +112,7 @@ Header ReadHeader(PageCache& cache) {
 void CheckPassword(const Header& header, const std::string& password,
                    const std::string& file_name) {
   if (header.password.empty()) return;
-  if (Utf16ToUtf8(header.password) != password) {
+  if (base::Utf16ToUtf8(header.password) != password) {
     throw Error(file_name + ": wrong database password");
   }
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "base/utf16.h"
 #include "jet/byte_order.h"
 #include "jet/data_page_edit.h"
 #include "jet/drop_table.h"
@@ -279,7 +280,7 @@ void DescribeLink(Database& db, StoredColumns* stored, const std::string& connec
 }
 
 void RequireName(const std::string& name, const std::string& file) {
-  const size_t characters = Utf8ToUtf16(name).size();
+  const size_t characters = base::Utf8ToUtf16(name).size();
   if (name.empty() || characters > kMaxNameLength || name.front() == ' ') {
     throw Error(file + ": '" + name + "' is not a valid table name");
   }

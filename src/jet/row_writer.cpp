@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/utf16.h"
 #include "jet/byte_order.h"
 #include "jet/data_page_edit.h"
 #include "jet/error.h"
@@ -237,7 +238,7 @@ std::string BuildRow(const TableDef& def, const StoredColumns& columns, size_t p
 }
 
 std::string EncodeText(std::string_view utf8, bool compress) {
-  const std::u16string units = Utf8ToUtf16(utf8);
+  const std::u16string units = base::Utf8ToUtf16(utf8);
   std::string out;
   if (compress && units.size() >= 3 &&
       std::all_of(units.begin(), units.end(), [](char16_t u) { return u >= 1 && u <= 0xFF; })) {
@@ -288,7 +289,7 @@ std::string StoreValue(const Column& column, const Value& value) {
     case kTypeText: {
       const std::string* text = std::get_if<std::string>(&value);
       if (text == nullptr) Mismatch(column, "the value");
-      const size_t characters = Utf8ToUtf16(*text).size();
+      const size_t characters = base::Utf8ToUtf16(*text).size();
       if (characters > static_cast<size_t>(column.max_characters())) {
         throw Error("column " + column.name + ": " + std::to_string(characters) +
                     " characters do not fit its " + std::to_string(column.max_characters()));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/utf16.h"
 #include "jet/byte_order.h"
 #include "jet/error.h"
 #include "jet/table_def_layout.h"
@@ -42,7 +43,7 @@ class Reader {
     units.reserve(length / 2);
     for (size_t i = 0; i + 1 < length; i += 2)
       units.push_back(static_cast<char16_t>(LoadU16(p + i)));
-    return Utf16ToUtf8(units);
+    return base::Utf16ToUtf8(units);
   }
 
   std::string Where() const { return cache_.Where(page_); }

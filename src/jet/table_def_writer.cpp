@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/utf16.h"
 #include "jet/byte_order.h"
 #include "jet/data_page_edit.h"
 #include "jet/error.h"
@@ -25,7 +26,7 @@ void Put(std::string* out, uint64_t v, int bytes) {
 }
 
 void PutName(std::string* out, const std::string& name) {
-  const std::u16string units = Utf8ToUtf16(name);
+  const std::u16string units = base::Utf8ToUtf16(name);
   Put(out, units.size() * 2, 2);
   for (char16_t u : units) Put(out, u, 2);
 }

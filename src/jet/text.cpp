@@ -1,5 +1,7 @@
 #include "jet/text.h"
 
+#include "base/utf16.h"
+
 namespace jet {
 namespace {
 
@@ -10,30 +12,19 @@ void AppendUnit(char16_t unit, char16_t* pending_high, std::string* out) {
       char32_t c = 0x10000 + ((static_cast<char32_t>(*pending_high) - 0xD800) << 10) +
                    (static_cast<char32_t>(unit) - 0xDC00);
       *pending_high = 0;
-      AppendUtf8(c, out);
+      base::AppendUtf8(c, out);
       return;
     }
     *pending_high = 0;
-    AppendUtf8(0xFFFD, out);
+    base::AppendUtf8(base::kReplacementCharacter, out);
   }
   if (unit >= 0xD800 && unit <= 0xDBFF) {
     *pending_high = unit;
   } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
-    AppendUtf8(0xFFFD, out);
+    base::AppendUtf8(base::kReplacementCharacter, out);
   } else {
-    AppendUtf8(unit, out);
+    base::AppendUtf8(unit, out);
   }
-}
-
-char32_t NextCodePoint(std::string_view s, size_t* i) {
-  unsigned char c = static_cast<unsigned char>(s[*i]);
-  int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-  char32_t value = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
-  ++*i;
-  for (int k = 0; k < extra && *i < s.size(); ++k, ++*i) {
-    value = (value << 6) | (static_cast<unsigned char>(s[*i]) & 0x3F);
-  }
-  return value;
 }
 
 char32_t FoldCase(char32_t c) {
@@ -53,24 +44,6 @@ char32_t FoldCase(char32_t c) {
 
 }  // namespace
 
-void AppendUtf8(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 void DecodeText(const uint8_t* data, size_t length, std::string* out) {
   out->clear();
   char16_t pending_high = 0;
@@ -83,14 +56,14 @@ void DecodeText(const uint8_t* data, size_t length, std::string* out) {
         ++i;
       } else if (compressed) {
         if (pending_high != 0) {  // a high surrogate cut off by a mode switch
-          AppendUtf8(0xFFFD, out);
+          base::AppendUtf8(base::kReplacementCharacter, out);
           pending_high = 0;
         }
         unsigned char c = data[i++];
         if (c < 0x80) {
           out->push_back(static_cast<char>(c));
         } else {
-          AppendUtf8(c, out);
+          base::AppendUtf8(c, out);
         }
       } else {
         if (i + 1 >= length) break;
@@ -109,7 +82,7 @@ void DecodeText(const uint8_t* data, size_t length, std::string* out) {
       }
     }
   }
-  if (pending_high != 0) AppendUtf8(0xFFFD, out);
+  if (pending_high != 0) base::AppendUtf8(base::kReplacementCharacter, out);
 }
 
 std::string DecodeText(const uint8_t* data, size_t length) {
@@ -118,35 +91,10 @@ std::string DecodeText(const uint8_t* data, size_t length) {
   return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  char16_t pending_high = 0;
-  for (char16_t unit : text) AppendUnit(unit, &pending_high, &out);
-  if (pending_high != 0) AppendUtf8(0xFFFD, &out);
-  return out;
-}
-
-std::u16string Utf8ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t c = NextCodePoint(text, &i);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(c));
-    }
-  }
-  return out;
-}
-
 bool NamesEqual(std::string_view a, std::string_view b) {
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
-    if (FoldCase(NextCodePoint(a, &i)) != FoldCase(NextCodePoint(b, &j))) return false;
+    if (FoldCase(base::NextCodePoint(a, &i)) != FoldCase(base::NextCodePoint(b, &j))) return false;
   }
   return i == a.size() && j == b.size();
 }

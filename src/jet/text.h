@@ -15,15 +15,6 @@ namespace jet {
 void DecodeText(const uint8_t* data, size_t length, std::string* out);
 std::string DecodeText(const uint8_t* data, size_t length);
 
-// UTF-16 (as in column and index names, passwords) to UTF-8.
-std::string Utf16ToUtf8(std::u16string_view text);
-
-// UTF-8 to UTF-16 (for storing text); code points above U+FFFF become surrogate pairs.
-std::u16string Utf8ToUtf16(std::string_view text);
-
-// Appends code point `c` to `out` as UTF-8.
-void AppendUtf8(char32_t c, std::string* out);
-
 // Case-insensitive comparison of two UTF-8 names, folding the letters Jet folds in its General
 // sort order for Latin, Greek and Cyrillic scripts (table and column names are compared this way).
 bool NamesEqual(std::string_view a, std::string_view b);

@@ -13,7 +13,7 @@
 #include <new>
 #include <string_view>
 
-#include "db/error.h"
+#include "base/error.h"
 
 namespace manifest {
 namespace {
@@ -133,12 +133,12 @@ void ReplaceWithText(xmlNode* node, const std::string& value) {
 }  // namespace
 
 void cManifestEntryEx::Attach(xmlNode* element, int32_t is_active) {
-  if (element == nullptr) throw db::Error(kInvalidArgument, "NULL Element Not Valid");
-  if (element->type != XML_ELEMENT_NODE) throw db::Error(kTypeMismatch, "Type mismatch");
+  if (element == nullptr) throw base::Error(kInvalidArgument, "NULL Element Not Valid");
+  if (element->type != XML_ELEMENT_NODE) throw base::Error(kTypeMismatch, "Type mismatch");
   int32_t count = 0;
   for (const xmlAttr* a = element->properties; a != nullptr; a = a->next) {
     if (++count >= kMaxAttributes) {
-      throw db::Error(kSubscriptOutOfRange, "Element has too many Attributes");
+      throw base::Error(kSubscriptOutOfRange, "Element has too many Attributes");
     }
   }
   element_ = element;
@@ -180,7 +180,7 @@ std::optional<int32_t> cManifestEntryEx::ResolveAttributeIndex(const AttributeIn
     case AttributeIndex::Kind::kInvalidPosition:
       break;
   }
-  throw db::Error(kInvalidArgument, "Invalid Key or Index");
+  throw base::Error(kInvalidArgument, "Invalid Key or Index");
 }
 
 const cManifestEntryEx::AttributeRecord* cManifestEntryEx::RecordAt(int32_t position) const {
@@ -244,7 +244,7 @@ bool cManifestEntryEx::AddAttributeValueList(const AttributeIndex& index, int32_
                                              const std::vector<std::string>& values) {
   if (element_ == nullptr) return false;
   const std::optional<int32_t> position = ResolveAttributeIndex(index);
-  if (!position) throw db::Error(kInvalidArgument, "Invalid Key or Index");
+  if (!position) throw base::Error(kInvalidArgument, "Invalid Key or Index");
   if (attribute_records_.empty()) {
     attribute_records_.resize(static_cast<size_t>(NumberAttributes()));
   } else if (static_cast<size_t>(*position) >= attribute_records_.size()) {
@@ -344,7 +344,7 @@ bool cManifestEntryEx::isElementDescendantOf(const std::string& ancestor,
   std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
       xmlXPathEvalExpression(Xml(expression), context.get()));
   if (!result) {
-    throw db::Error(kDomFailure, "The XPath expression " + expression + " could not be evaluated");
+    throw base::Error(kDomFailure, "The XPath expression " + expression + " could not be evaluated");
   }
   return result->type == XPATH_NODESET && result->nodesetval != nullptr &&
          result->nodesetval->nodeNr > 0;

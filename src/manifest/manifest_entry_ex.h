@@ -20,7 +20,7 @@ namespace manifest {
 // element's own (libxml2 keeps namespace declarations apart from them), counted from 0 in
 // document order. Texts are UTF-8.
 //
-// Errors are raised as db::Error: 380 "NULL Element Not Valid", 9 "Element has too many
+// Errors are raised as base::Error: 380 "NULL Element Not Valid", 9 "Element has too many
 // Attributes", 380 "Invalid Key or Index" (an attribute name no attribute has, compared
 // case-sensitively, or a position outside 0 to NumberAttributes() - 1). No member changes the
 // object or the document before it raises. With no element attached every member gives its empty

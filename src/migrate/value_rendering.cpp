@@ -5,55 +5,28 @@
 #include <cstdio>
 #include <string_view>
 
+#include "base/civil_date.h"
+#include "base/trim.h"
 #include "db/error.h"
 #include "db/field.h"
 #include "migrate/migration_engine.h"
 
 namespace migrate {
-namespace {
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back (H. Hinnant's civil algorithms).
-long DaysFromCivil(long y, long m, long d) {
-  y -= m <= 2;
-  const long era = (y >= 0 ? y : y - 399) / 400;
-  const long yoe = y - era * 400;
-  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(long z, int* y, int* m, int* d) {
-  z += 719468;
-  const long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long doe = z - era * 146097;
-  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long mp = (5 * doy + 2) / 153;
-  *d = int(doy - (153 * mp + 2) / 5 + 1);
-  *m = int(mp < 10 ? mp + 3 : mp - 9);
-  *y = int(yoe + era * 400 + (*m <= 2));
-}
-
-// The text between the first and last character that is not a space, as FixQuote keeps it.
-std::string_view TrimSpaces(std::string_view text) {
-  const size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string_view::npos) return {};
-  return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
-}
-
-}  // namespace
 
 db::DateTime RoundToSecond(const db::DateTime& t) {
   db::DateTime r = t;
   r.nanosecond = 0;
   if (t.nanosecond < 500'000'000) return r;
   long seconds = long(t.hour) * 3600 + t.minute * 60 + t.second + 1;
-  long days = DaysFromCivil(t.year, t.month, t.day);
+  int64_t days = base::DaysFromCivil(t.year, t.month, t.day);
   if (seconds >= 86400) {
     seconds -= 86400;
     ++days;
   }
-  CivilFromDays(days, &r.year, &r.month, &r.day);
+  const base::CivilDay civil = base::CivilFromDays(days);
+  r.year = civil.year;
+  r.month = civil.month;
+  r.day = civil.day;
   r.hour = int(seconds / 3600);
   r.minute = int(seconds / 60 % 60);
   r.second = int(seconds % 60);
@@ -62,10 +35,7 @@ db::DateTime RoundToSecond(const db::DateTime& t) {
 
 std::string FormatDateTime(const db::DateTime& t) {
   const db::DateTime r = RoundToSecond(t);
-  char buffer[48];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", r.year, r.month, r.day,
-                r.hour, r.minute, r.second);
-  return buffer;
+  return base::FormatDateTime(r.year, r.month, r.day, r.hour, r.minute, r.second);
 }
 
 std::string DoubleLiteral(double value) {
@@ -105,7 +75,7 @@ bool AppendLiteral(int type, const db::Value& value, std::string* out) {
         // stands for it under NO_BACKSLASH_ESCAPES: such a text goes as hex digits.
         static constexpr char kHex[] = "0123456789ABCDEF";
         *out += "_utf8mb4 X'";
-        for (unsigned char c : TrimSpaces(text)) {
+        for (unsigned char c : base::TrimSpaces(text)) {
           *out += kHex[c >> 4];
           *out += kHex[c & 15];
         }
@@ -144,7 +114,7 @@ bool AppendTabField(int type, const db::Value& value, std::string* out) {
       std::string converted;
       if (value.kind() != db::Value::Kind::kText) converted = value.ToString();
       const std::string_view text =
-          TrimSpaces(value.kind() == db::Value::Kind::kText ? value.AsText() : converted);
+          base::TrimSpaces(value.kind() == db::Value::Kind::kText ? value.AsText() : converted);
       size_t start = 0;
       for (size_t i = 0; i < text.size(); ++i) {
         char escape;

@@ -19,7 +19,7 @@
 #include "filedialog/file_chooser.h"
 #include "input/field_focus.h"
 #include "input/memory_field.h"
-#include "input/utf16.h"
+#include "base/utf16.h"
 #include "scripted_window.h"
 #include "support/test_env.h"
 #include "ui/recording_screen.h"
@@ -385,7 +385,7 @@ class ScriptedChooser : public filedialog::FileChooser {
     if (fail) return {false, 0xFFFF};
     const std::optional<std::string> answer = answers.at(shown++);
     if (!answer) return {false, 0};
-    const std::u16string path = input::ToUtf16(*answer);
+    const std::u16string path = base::Utf8ToUtf16(*answer);
     record.file.assign(static_cast<size_t>(record.file_size), u'\0');
     std::copy(path.begin(), path.end(), record.file.begin());
     record.file_offset = static_cast<uint16_t>(path.rfind(u'/') + 1);

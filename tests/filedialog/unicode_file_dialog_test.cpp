@@ -128,7 +128,7 @@ TEST(UnicodeFileDialog, CancelReturnsFalseOrRaisesWithTheSwitch) {
   try {
     dialog.ShowSave();
     ADD_FAILURE() << "a cancelled save with the switch on raised nothing";
-  } catch (const db::Error& e) {
+  } catch (const base::Error& e) {
     EXPECT_EQ(e.number(), -2147221504);
     EXPECT_EQ(dynamic_cast<const DialogError&>(e).source(), "Common Dialog Save");
   }

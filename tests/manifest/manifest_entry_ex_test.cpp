@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "db/error.h"
+#include "base/error.h"
 
 namespace manifest {
 namespace {
@@ -70,13 +70,13 @@ std::string Serialize(xmlNode* node) {
   return text;
 }
 
-// Runs `call`, which must raise db::Error `number` with `description`.
+// Runs `call`, which must raise base::Error `number` with `description`.
 template <typename F>
 void ExpectError(F call, long number, const std::string& description) {
   try {
     call();
     ADD_FAILURE() << "nothing raised; expected " << number << " " << description;
-  } catch (const db::Error& e) {
+  } catch (const base::Error& e) {
     EXPECT_EQ(e.number(), number);
     EXPECT_EQ(e.description(), description);
   }

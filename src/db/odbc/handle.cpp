@@ -1,7 +1,7 @@
 #include "db/odbc/handle.h"
 
 #include "db/error.h"
-#include "db/utf16.h"
+#include "base/utf16.h"
 
 namespace db::odbc {
 
@@ -48,9 +48,9 @@ Diagnostic FirstDiagnostic(SQLSMALLINT type, SQLHANDLE handle) {
     return d;
   }
   text.resize(std::min(size_t(length), text.size()));
-  d.text = Utf16ToUtf8(text);
+  d.text = base::Utf16ToUtf8(text);
   std::u16string s(reinterpret_cast<const char16_t*>(state), 5);
-  d.sqlstate = Utf16ToUtf8(s);
+  d.sqlstate = base::Utf16ToUtf8(s);
   d.native = native;
   return d;
 }

@@ -8,7 +8,7 @@
 #include "db/error.h"
 #include "db/field.h"
 #include "db/odbc/handle.h"
-#include "db/utf16.h"
+#include "base/utf16.h"
 
 namespace db::odbc {
 namespace {
@@ -84,7 +84,7 @@ class OdbcCursor : public Cursor {
       SQLLEN is_unsigned = SQL_FALSE;
       SQLColAttributeW(stmt_->get(), c, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &is_unsigned);
       FieldInfo info;
-      info.name = Utf16ToUtf8(name);
+      info.name = base::Utf16ToUtf8(name);
       info.type = AdoType(sql_type, is_unsigned == SQL_TRUE);
       info.defined_size = long(size);
       info.precision = int(size);
@@ -206,7 +206,7 @@ class OdbcCursor : public Cursor {
       all.append(buffer, units);
       if (rc == SQL_SUCCESS) break;
     }
-    return Utf16ToUtf8(all);
+    return base::Utf16ToUtf8(all);
   }
 
   std::unique_ptr<Handle> stmt_;
@@ -218,7 +218,7 @@ class OdbcSession : public Session {
  public:
   explicit OdbcSession(const std::string& connection_string)
       : dbc_(SQL_HANDLE_DBC, Environment()) {
-    std::u16string in = Utf8ToUtf16(connection_string);
+    std::u16string in = base::Utf8ToUtf16(connection_string);
     std::u16string out(1024, u'\0');
     SQLSMALLINT out_length = 0;
     Check(SQLDriverConnectW(dbc_.get(), nullptr, Wide(in), SQLSMALLINT(in.size()), Wide(out),
@@ -230,7 +230,7 @@ class OdbcSession : public Session {
 
   std::unique_ptr<Cursor> Execute(const std::string& text) override {
     auto stmt = std::make_unique<Handle>(SQL_HANDLE_STMT, dbc_.get());
-    std::u16string wide = Utf8ToUtf16(text);
+    std::u16string wide = base::Utf8ToUtf16(text);
     SQLRETURN rc = SQLExecDirectW(stmt->get(), Wide(wide), SQLINTEGER(wide.size()));
     Check(rc, *stmt);
     SQLSMALLINT columns = 0;

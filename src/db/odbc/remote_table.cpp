@@ -4,7 +4,7 @@
 
 #include "db/error.h"
 #include "db/odbc/handle.h"
-#include "db/utf16.h"
+#include "base/utf16.h"
 
 namespace db::odbc {
 namespace {
@@ -20,7 +20,7 @@ std::optional<std::string> Text(const Handle& stmt, SQLUSMALLINT column) {
   Check(SQLGetData(stmt.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), stmt);
   if (indicator == SQL_NULL_DATA) return std::nullopt;
   const size_t units = indicator == SQL_NO_TOTAL ? 0 : static_cast<size_t>(indicator) / 2;
-  return Utf16ToUtf8(std::u16string(buffer, std::min(units, sizeof buffer / 2 - 1)));
+  return base::Utf16ToUtf8(std::u16string(buffer, std::min(units, sizeof buffer / 2 - 1)));
 }
 
 std::optional<long> Number(const Handle& stmt, SQLUSMALLINT column) {
@@ -47,7 +47,7 @@ std::string Quoted(const std::string& name) {
 jet::RemoteTable DescribeRemoteTable(const std::string& connection_string,
                                      const std::string& table) {
   Handle dbc(SQL_HANDLE_DBC, Environment());
-  std::u16string in = Utf8ToUtf16(connection_string);
+  std::u16string in = base::Utf8ToUtf16(connection_string);
   Check(SQLDriverConnectW(dbc.get(), nullptr, Wide(in), SQLSMALLINT(in.size()), nullptr, 0,
                           nullptr, SQL_DRIVER_NOPROMPT),
         dbc);
@@ -57,7 +57,7 @@ jet::RemoteTable DescribeRemoteTable(const std::string& connection_string,
   } disconnect{dbc.get()};
 
   jet::RemoteTable remote;
-  std::u16string name = Utf8ToUtf16(table);
+  std::u16string name = base::Utf8ToUtf16(table);
   {
     Handle stmt(SQL_HANDLE_STMT, dbc.get());
     Check(SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, Wide(name), SQLSMALLINT(name.size()),
@@ -83,7 +83,7 @@ jet::RemoteTable DescribeRemoteTable(const std::string& connection_string,
   {
     // Auto-increment and unsigned are attributes of a result's columns, not of SQLColumns.
     Handle stmt(SQL_HANDLE_STMT, dbc.get());
-    std::u16string query = Utf8ToUtf16("SELECT * FROM " + Quoted(table) + " WHERE 1=0");
+    std::u16string query = base::Utf8ToUtf16("SELECT * FROM " + Quoted(table) + " WHERE 1=0");
     if (SQL_SUCCEEDED(SQLExecDirectW(stmt.get(), Wide(query), SQLINTEGER(query.size())))) {
       SQLSMALLINT count = 0;
       SQLNumResultCols(stmt.get(), &count);
