@@ -1,28 +1,13 @@
 #ifndef MDBTOMYSQL_DB_CATALOG_H_
 #define MDBTOMYSQL_DB_CATALOG_H_
 
-#include <string>
 #include <vector>
+
+#include "db/catalog_table.h"
 
 namespace db {
 
 class Connection;
-
-struct CatalogColumn {
-  std::string name;
-};
-
-struct CatalogIndex {
-  std::string name;
-  bool primary_key = false;
-  bool unique = false;
-  std::vector<CatalogColumn> columns;  // in key order
-};
-
-struct CatalogTable {
-  std::string name;
-  std::vector<CatalogIndex> indexes;  // in the provider's own order
-};
 
 // An ADOX-shaped catalogue: the tables of a database with their indexes, read from the
 // connection it is attached to.

@@ -1,6 +1,7 @@
 #include "db/connection.h"
 
 #include "db/error.h"
+#include "db/providers.h"
 
 namespace db {
 

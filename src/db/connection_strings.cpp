@@ -1,7 +1,7 @@
 #include "db/connection_strings.h"
 
 #include "base/trim.h"
-#include "db/connection_string.h"
+#include "db/connection_string_syntax.h"
 
 namespace db {
 
@@ -12,8 +12,21 @@ std::string MySqlConnectionString(const MySqlSettings& s) {
          ";Password=" + v(s.password) + ";Option=3;";
 }
 
+std::string SourceConnectionString(const std::string& path, const std::string& password) {
+  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + QuoteOleDbValue(path, false) +
+         ";Jet OLEDB:Database Password= " + QuoteOleDbValue(password, true) + ";";
+}
+
 std::string DataSourceConnectionString(const std::string& data_source_name) {
   return "Provider=MSDASQL.1;Persist Security Info=False;Data Source=" + data_source_name;
+}
+
+std::string DataSourceDriverString(const std::string& data_source_name) {
+  return "DSN=" + QuoteOdbcValue(data_source_name) + ";";
+}
+
+std::string LinkConnectString(const std::string& data_source_name) {
+  return "ODBC;DSN=" + data_source_name + ";";
 }
 
 }  // namespace db

@@ -23,8 +23,24 @@ struct MySqlSettings {
 // other setting stands as it is.
 std::string MySqlConnectionString(const MySqlSettings& settings);
 
-// "Provider=MSDASQL.1;Persist Security Info=False;Data Source=" + the data source name.
+// "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";Jet OLEDB:Database Password= " +
+// password + ";". A path holding ";" or '"', or starting with "{", is written in double quotes
+// with '"' doubled, so that it reads back as one value; any other path stands as it is (outer
+// blanks included, which the provider then trims, as OLE DB does). A password is quoted by the
+// same rule and also when it has outer blanks, so that it reads back exactly.
+std::string SourceConnectionString(const std::string& path, const std::string& password);
+
+// "Provider=MSDASQL.1;Persist Security Info=False;Data Source=" + the data source name: the ADO
+// string of the data source session.
 std::string DataSourceConnectionString(const std::string& data_source_name);
+
+// "DSN=" + the data source name + ";", the name braced where it needs it: the ODBC driver
+// manager's string for a registered data source.
+std::string DataSourceDriverString(const std::string& data_source_name);
+
+// "ODBC;DSN=" + the data source name + ";": DAO's Connect of every linked table, the name as
+// given.
+std::string LinkConnectString(const std::string& data_source_name);
 
 }  // namespace db
 

@@ -5,9 +5,10 @@
 #include <ctime>
 
 #include "db/ascii_case.h"
-#include "db/connection_string.h"
+#include "db/connection_string_syntax.h"
+#include "db/engine_call.h"
 #include "db/error.h"
-#include "db/general_sort_key.h"
+#include "jet/general_sort_key.h"
 #include "db/odbc/remote_table.h"
 #include "jet/database.h"
 #include "jet/date_time.h"
@@ -15,6 +16,19 @@
 
 namespace db::dao {
 namespace {
+
+// The remote table's structure in the engine's terms, for the link it caches.
+jet::RemoteTable EngineTable(const odbc::RemoteTable& remote) {
+  jet::RemoteTable out;
+  for (const odbc::RemoteColumn& c : remote.columns) {
+    out.columns.push_back(
+        jet::RemoteColumn{c.name, c.sql_type, c.size, c.digits, c.is_unsigned, c.auto_increment});
+  }
+  for (const odbc::RemoteIndex& index : remote.indexes) {
+    out.indexes.push_back(jet::RemoteIndex{index.name, index.unique, index.columns});
+  }
+  return out;
+}
 
 class JetDatabase : public Database {
  public:
@@ -29,7 +43,7 @@ class JetDatabase : public Database {
     };
     std::vector<Keyed> keyed;
     for (const jet::CatalogueEntry& entry : database_.Tables())
-      keyed.push_back(Keyed{GeneralSortKey(entry.name), &entry});
+      keyed.push_back(Keyed{jet::GeneralSortKey(entry.name), &entry});
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
       return a.key < b.key;  // std::string compares its chars as unsigned bytes
     });
@@ -48,8 +62,8 @@ class JetDatabase : public Database {
       throw Error(kObjectExists, "Object '" + def.name + "' already exists.");
     }
     const std::string foreign = def.source_table_name.empty() ? def.name : def.source_table_name;
-    const jet::RemoteTable remote = odbc::DescribeRemoteTable(source, foreign);
-    Write([&] { jet::CreateOdbcLink(database_, def.name, source, foreign, remote, Now()); });
+    const jet::RemoteTable remote = EngineTable(odbc::DescribeRemoteTable(source, foreign));
+    EngineCall([&] { jet::CreateOdbcLink(database_, def.name, source, foreign, remote, Now()); });
   }
 
   void RefreshLink(const TableDef& def) override {
@@ -61,8 +75,8 @@ class JetDatabase : public Database {
     const std::string source = OdbcPart(def);
     const std::string foreign =
         def.source_table_name.empty() ? entry->foreign_name : def.source_table_name;
-    const jet::RemoteTable remote = odbc::DescribeRemoteTable(source, foreign);
-    Write([&] { jet::RefreshOdbcLink(database_, def.name, source, foreign, remote, Now()); });
+    const jet::RemoteTable remote = EngineTable(odbc::DescribeRemoteTable(source, foreign));
+    EngineCall([&] { jet::RefreshOdbcLink(database_, def.name, source, foreign, remote, Now()); });
   }
 
  private:
@@ -75,15 +89,6 @@ class JetDatabase : public Database {
                                  "\"ODBC;\".");
     }
     return def.connect.substr(5);
-  }
-
-  template <typename Action>
-  static void Write(Action action) {
-    try {
-      action();
-    } catch (const jet::Error& e) {
-      throw Error(kProviderError, e.what());
-    }
   }
 
   // The local date and time, as Jet stamps catalogue rows.
@@ -138,9 +143,10 @@ std::unique_ptr<Database> OpenDatabase(const std::string& name, bool /*exclusive
   // own recipes.
   const std::string password = FindAttribute(ParseConnectionString(connect), "pwd").value_or("");
   try {
-    return std::make_unique<JetDatabase>(jet::Database::Open(name, password));
-  } catch (const jet::Error& e) {
-    throw Error(kProviderError, e.what());
+    return EngineCall(
+        [&] { return std::make_unique<JetDatabase>(jet::Database::Open(name, password)); });
+  } catch (const Error&) {
+    throw;
   } catch (const std::exception& e) {
     throw Error(kProviderError, "Cannot open " + name + ": " + e.what());
   }

@@ -23,7 +23,7 @@ namespace db {
 // file is written, under an exclusive lock, at once. A name that does not exist, a system table,
 // a table in a relationship and a file open in Access raise kProviderError naming the reason.
 //
-// "UPDATE name SET column = literal [, ...] [WHERE column = literal]" (db/update_statement.h)
+// "UPDATE name SET column = literal [, ...] [WHERE column = literal]" (db/jet_sql.h)
 // changes a local table in the file (jet::UpdateRows); a file without any write permission is
 // read-only, as in Jet, even for an account that could write it anyway ("Cannot update. Database
 // or object is read-only."). On a table linked through ODBC it runs

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "db/catalog.h"
+#include "db/catalog_table.h"
 #include "db/recordset.h"
 
 namespace db {
@@ -20,12 +20,6 @@ class Session {
   // 3251.
   virtual std::vector<CatalogTable> ReadCatalog();
 };
-
-// Opens a provider for an ADO connection string. The provider is chosen by the string:
-// "Provider=Microsoft.Jet.OLEDB.4.0;..." is the Jet provider, "Provider=MSDASQL...;Data Source=N"
-// is the ODBC data source N, and a string with no provider (a driver connection string) goes to
-// ODBC as it stands. Raises db::Error when the provider cannot be found or refuses to open.
-std::unique_ptr<Session> OpenSession(const std::string& connection_string);
 
 }  // namespace db
 

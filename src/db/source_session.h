@@ -10,13 +10,6 @@ namespace db {
 // The fixed password of the source database.
 inline constexpr const char* kSourcePassword = "qarnivel";
 
-// "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";Jet OLEDB:Database Password= " +
-// password + ";". A path holding ";" or '"', or starting with "{", is written in double quotes
-// with '"' doubled, so that it reads back as one value; any other path stands as it is (outer
-// blanks included, which the provider then trims, as OLE DB does). A password is quoted by the
-// same rule and also when it has outer blanks, so that it reads back exactly.
-std::string SourceConnectionString(const std::string& path, const std::string& password);
-
 // The one global source session: replaced and opened by OpenSourceSession. Before the first call
 // it is a closed connection.
 Connection& SourceSession();

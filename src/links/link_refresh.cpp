@@ -7,6 +7,7 @@
 #include "db/ascii_case.h"
 #include "db/connection_strings.h"
 #include "db/error.h"
+#include "db/mysql_quoting.h"
 #include "db/source_session.h"
 
 namespace links {
@@ -26,19 +27,11 @@ db::Connection& DataSourceSession() {
   return session;
 }
 
-std::string LinkConnectString(const std::string& data_source_name) {
-  return "ODBC;DSN=" + data_source_name + ";";
-}
-
 std::string TableQuery(const std::string& db_Code) {
   // A quote or backslash in the name must not end the literal: the query would then list the
   // tables of other databases, and every source table of those names would be dropped.
-  std::string literal;
-  for (char c : db_Code) {
-    if (c == '\'' || c == '\\') literal += c;
-    literal += c;
-  }
-  return "SELECT table_name FROM information_schema.tables where table_schema='" + literal + "';";
+  return "SELECT table_name FROM information_schema.tables where table_schema=" +
+         db::QuoteMySqlTextAndBackslashes(db_Code) + ";";
 }
 
 LinkRefresh::LinkRefresh(std::string source_path, std::string database, ui::Screen& screen,
@@ -144,7 +137,7 @@ bool LinkRefresh::bDoTableLink(const std::string& /*CompanyCode*/, const std::st
   // Errors opening the file reach the caller.
   std::unique_ptr<db::dao::Database> dbs =
       open_database_(source_path_, false, false, DaoConnect());
-  const std::string connect = LinkConnectString(database_);
+  const std::string connect = db::LinkConnectString(database_);
   const std::string& name = TableName;
   try {
     bool missing = false;

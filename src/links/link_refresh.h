@@ -19,9 +19,6 @@ inline constexpr const char* kExcludedTable = "tblencrword";
 // replaced at every RefreshODBCLinks and used for its one query. Closed before the first call.
 db::Connection& DataSourceSession();
 
-// "ODBC;DSN=" + the data source name + ";": the Connect of every linked table.
-std::string LinkConnectString(const std::string& data_source_name);
-
 // "SELECT table_name FROM information_schema.tables where table_schema='" + name + "';", with
 // every quote and backslash of the name doubled so that it stays one literal.
 std::string TableQuery(const std::string& db_Code);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "db/connection.h"
-#include "db/connection_string.h"
+#include "db/connection_string_syntax.h"
 #include "db/error.h"
 #include "support/test_env.h"
 

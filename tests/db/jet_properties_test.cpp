@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "db/jet_provider.h"
+#include "db/connection_strings.h"
 #include "db/source_session.h"
 #include "support/test_env.h"
 

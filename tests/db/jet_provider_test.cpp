@@ -12,6 +12,7 @@
 #include "db/dao.h"
 #include "db/error.h"
 #include "db/jet_field.h"
+#include "db/connection_strings.h"
 #include "db/source_session.h"
 #include "jet/byte_order.h"
 #include "jet/database.h"

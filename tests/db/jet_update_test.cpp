@@ -6,7 +6,7 @@
 
 #include "db/error.h"
 #include "db/jet_provider.h"
-#include "db/update_statement.h"
+#include "db/jet_sql.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
 

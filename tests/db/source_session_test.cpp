@@ -1,3 +1,4 @@
+#include "db/connection_strings.h"
 #include "db/source_session.h"
 
 #include <gtest/gtest.h>
@@ -5,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "db/connection_string.h"
+#include "db/connection_string_syntax.h"
 #include "support/test_env.h"
 
 namespace db {

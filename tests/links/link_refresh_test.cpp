@@ -214,7 +214,7 @@ TEST(LinkTexts, QueryAndConnectStandAsTheSystemSendsThem) {
             "'x'' OR ''1''=''1';");
   EXPECT_EQ(TableQuery("a\\b"),
             "SELECT table_name FROM information_schema.tables where table_schema='a\\\\b';");
-  EXPECT_EQ(LinkConnectString(" VELDA_MYSQL "), "ODBC;DSN= VELDA_MYSQL ;");
+  EXPECT_EQ(db::LinkConnectString(" VELDA_MYSQL "), "ODBC;DSN= VELDA_MYSQL ;");
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 
 #include <optional>
 
-#include "db/error.h"
-#include "db/odbc/handle.h"
 #include "base/utf16.h"
+#include "db/error.h"
+#include "db/mysql_quoting.h"
+#include "db/odbc/handle.h"
 
 namespace db::odbc {
 namespace {
@@ -31,20 +32,9 @@ std::optional<long> Number(const Handle& stmt, SQLUSMALLINT column) {
   return value;
 }
 
-// Backquoted for MySQL, which is what the links point to; other sources accept the same in
-// ANSI quotes mode only, so the name is tried as given first.
-std::string Quoted(const std::string& name) {
-  std::string out = "`";
-  for (char c : name) {
-    if (c == '`') out += '`';
-    out += c;
-  }
-  return out + "`";
-}
-
 }  // namespace
 
-jet::RemoteTable DescribeRemoteTable(const std::string& connection_string,
+RemoteTable DescribeRemoteTable(const std::string& connection_string,
                                      const std::string& table) {
   Handle dbc(SQL_HANDLE_DBC, Environment());
   std::u16string in = base::Utf8ToUtf16(connection_string);
@@ -56,7 +46,7 @@ jet::RemoteTable DescribeRemoteTable(const std::string& connection_string,
     ~Disconnect() { SQLDisconnect(dbc); }
   } disconnect{dbc.get()};
 
-  jet::RemoteTable remote;
+  RemoteTable remote;
   std::u16string name = base::Utf8ToUtf16(table);
   {
     Handle stmt(SQL_HANDLE_STMT, dbc.get());
@@ -69,7 +59,7 @@ jet::RemoteTable DescribeRemoteTable(const std::string& connection_string,
       Check(rc, stmt);
       // A pattern match may bring tables whose names differ only in case or by a wildcard.
       if (Text(stmt, 3).value_or("") != table) continue;
-      jet::RemoteColumn column;
+      RemoteColumn column;
       column.name = Text(stmt, 4).value_or("");
       column.sql_type = static_cast<int16_t>(Number(stmt, 5).value_or(0));
       column.size = static_cast<uint32_t>(std::max(0L, Number(stmt, 7).value_or(0)));
@@ -81,9 +71,10 @@ jet::RemoteTable DescribeRemoteTable(const std::string& connection_string,
     throw Error(kObjectNotFound, "The ODBC source has no table '" + table + "'.");
   }
   {
-    // Auto-increment and unsigned are attributes of a result's columns, not of SQLColumns.
+    // Auto-increment and unsigned are attributes of a result's columns, not of SQLColumns. The
+    // name is back-quoted for MySQL, which is what the links point to.
     Handle stmt(SQL_HANDLE_STMT, dbc.get());
-    std::u16string query = base::Utf8ToUtf16("SELECT * FROM " + Quoted(table) + " WHERE 1=0");
+    std::u16string query = base::Utf8ToUtf16("SELECT * FROM " + QuoteMySqlName(table) + " WHERE 1=0");
     if (SQL_SUCCEEDED(SQLExecDirectW(stmt.get(), Wide(query), SQLINTEGER(query.size())))) {
       SQLSMALLINT count = 0;
       SQLNumResultCols(stmt.get(), &count);
@@ -111,7 +102,7 @@ jet::RemoteTable DescribeRemoteTable(const std::string& connection_string,
       const std::string column = Text(stmt, 9).value_or("");
       if (index_name.empty() || column.empty()) continue;
       if (remote.indexes.empty() || remote.indexes.back().name != index_name) {
-        jet::RemoteIndex index;
+        RemoteIndex index;
         index.name = index_name;
         index.unique = Number(stmt, 4).value_or(1) == SQL_FALSE;
         remote.indexes.push_back(index);

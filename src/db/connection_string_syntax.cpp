@@ -1,4 +1,4 @@
-#include "db/connection_string.h"
+#include "db/connection_string_syntax.h"
 
 #include <cctype>
 
@@ -12,6 +12,16 @@ std::string Trim(std::string_view s) {
   while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
   while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
   return std::string(s.substr(b, e - b));
+}
+
+bool HasOuterBlank(const std::string& value) {
+  return !value.empty() && (value.front() == ' ' || value.back() == ' ');
+}
+
+// Whether an OLE DB provider would read `value` as a braced value ("{...}").
+bool OpensBrace(const std::string& value) {
+  const size_t first = value.find_first_not_of(' ');
+  return first != std::string::npos && value[first] == '{';
 }
 
 }  // namespace
@@ -78,6 +88,19 @@ std::string QuoteOdbcValue(const std::string& value) {
     if (c == '}') out += '}';
   }
   out += '}';
+  return out;
+}
+
+std::string QuoteOleDbValue(const std::string& value, bool keep_blanks) {
+  if (value.find_first_of(";\"") == std::string::npos && !OpensBrace(value) &&
+      !(keep_blanks && HasOuterBlank(value)))
+    return value;
+  std::string out = "\"";
+  for (char c : value) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  out += '"';
   return out;
 }
 

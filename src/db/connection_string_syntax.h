@@ -1,5 +1,5 @@
-#ifndef MDBTOMYSQL_DB_CONNECTION_STRING_H_
-#define MDBTOMYSQL_DB_CONNECTION_STRING_H_
+#ifndef MDBTOMYSQL_DB_CONNECTION_STRING_SYNTAX_H_
+#define MDBTOMYSQL_DB_CONNECTION_STRING_SYNTAX_H_
 
 #include <optional>
 #include <string>
@@ -8,6 +8,9 @@
 #include <vector>
 
 namespace db {
+
+// How connection strings are written: ODBC's "Key=Value;" pairs with braced values, and OLE DB's
+// with double-quoted ones. Reading understands both; each writer quotes for its own dialect.
 
 // One "Key=Value" pair of a connection string, as written (the value without its quoting).
 using ConnectionAttribute = std::pair<std::string, std::string>;
@@ -26,6 +29,12 @@ std::optional<std::string> FindAttribute(const std::vector<ConnectionAttribute>&
 // "}" doubled.
 std::string QuoteOdbcValue(const std::string& value);
 
+// The value as it has to stand in an OLE DB connection string so that it reads back unchanged:
+// a value the provider would split (";") or misread ('"', a leading "{") in double quotes with '"'
+// doubled. `keep_blanks` quotes a value with outer blanks too, which the provider would
+// otherwise trim; without it such a value stands as it is.
+std::string QuoteOleDbValue(const std::string& value, bool keep_blanks);
+
 }  // namespace db
 
-#endif  // MDBTOMYSQL_DB_CONNECTION_STRING_H_
+#endif  // MDBTOMYSQL_DB_CONNECTION_STRING_SYNTAX_H_
