@@ -82,7 +82,7 @@ int main() {
     fast.Open(db::MySqlConnectionString({"localhost", port, "bench_fast", "root", ""}));
     auto start = Clock::now();
     db::OpenSourceSession(file, db::kSourcePassword);
-    migrate::MigrationEngine engine(fast, screen);
+    migrate::MigrationEngine engine(db::SourceSession(), fast, screen);
     if (engine.CreateAndInsertData_To_MYSQLTable(file) != "OK") return 1;
     const double fast_s = Seconds(start);
     const long rss_after = PeakKilobytes();
@@ -159,7 +159,7 @@ int main() {
     // 4. One INSERT per row, on the first 20,000 rows of each table.
     db::Connection reference;
     reference.Open(db::MySqlConnectionString({"localhost", port, "bench_reference", "root", ""}));
-    migrate::MigrationEngine slow(reference, screen);
+    migrate::MigrationEngine slow(db::SourceSession(), reference, screen);
     slow.SetRowAtATime(true);
     slow.SetRowLimit(20000);
     start = Clock::now();

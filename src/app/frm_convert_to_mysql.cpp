@@ -136,7 +136,7 @@ void frmConvert_To_MySQL::Confirm_Click() {
     if (migrate_password_success_ != "YES") return;
 
     screen_.SetPointer(Pointer::kHourglass);
-    engine_ = std::make_unique<migrate::MigrationEngine>(mysql_session_, screen_);
+    engine_ = std::make_unique<migrate::MigrationEngine>(db::SourceSession(), mysql_session_, screen_);
     if (progress_) engine_->SetProgressCallback(progress_);
     engine_->SetRowAtATime(row_at_a_time_);
     last_result_ = engine_->CreateAndInsertData_To_MYSQLTable(path);

@@ -15,10 +15,13 @@ Connection& Global() {
 Connection& SourceSession() { return Global(); }
 
 void OpenSourceSession(std::string path, const std::string& password) {
+  OpenSourceSession(Global(), path, password);
+}
+
+void OpenSourceSession(Connection& session, const std::string& path, const std::string& password) {
   try {
     // A new connection, in effect: the one object is closed and all its properties set afresh,
-    // so that a caller still holding SourceSession() holds the new session, not a dangling one.
-    Connection& session = Global();
+    // so that a caller still holding the object holds the new session, not a dangling one.
     if (session.State() == kAdStateOpen) session.Close();
     session.SetCursorLocation(kAdUseClient);
     session.SetConnectionString(SourceConnectionString(path, password));

@@ -18,6 +18,10 @@ Connection& SourceSession();
 // `password`. Swallows every error: a file that cannot be opened leaves State() at 0.
 void OpenSourceSession(std::string path, const std::string& password);
 
+// The same for a source session held elsewhere (the migration engine is handed the one it
+// reads).
+void OpenSourceSession(Connection& session, const std::string& path, const std::string& password);
+
 }  // namespace db
 
 #endif  // MDBTOMYSQL_DB_SOURCE_SESSION_H_

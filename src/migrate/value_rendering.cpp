@@ -9,9 +9,19 @@
 #include "base/trim.h"
 #include "db/error.h"
 #include "db/field.h"
-#include "migrate/migration_engine.h"
 
 namespace migrate {
+
+std::string FixQuote(const std::string& text) {
+  const std::string_view kept = base::TrimSpaces(text);
+  std::string doubled;
+  doubled.reserve(kept.size() + 8);
+  for (char c : kept) {
+    doubled += c;
+    if (c == '\'') doubled += '\'';
+  }
+  return doubled;
+}
 
 db::DateTime RoundToSecond(const db::DateTime& t) {
   db::DateTime r = t;

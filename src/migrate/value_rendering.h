@@ -7,6 +7,10 @@
 
 namespace migrate {
 
+// Doubles every single quote and removes outer spaces (the space character only). No length
+// limit.
+std::string FixQuote(const std::string& text);
+
 // The date and time rounded to the nearest second, carrying into the minute, hour and date.
 db::DateTime RoundToSecond(const db::DateTime& t);
 

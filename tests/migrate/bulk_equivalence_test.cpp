@@ -81,7 +81,7 @@ class BulkEquivalence : public ::testing::Test {
     mysql.Open(db::MySqlConnectionString({"localhost", port_, database, "root", ""}));
     if (!engine.empty()) mysql.Execute("SET SESSION default_storage_engine = " + engine);
     ui::RecordingScreen screen;
-    MigrationEngine migration(mysql, screen);
+    MigrationEngine migration(db::SourceSession(), mysql, screen);
     if (scripted) {
       // The scripted table skips the engine's frame, where the session's mode is set.
       migration.CreateAndInsertData_To_MYSQLTable("/nonexistent.mdb");

@@ -53,7 +53,7 @@ class MigrationServer : public ::testing::Test {
   std::string Migrate(const std::string& path) {
     db::OpenSourceSession(path, db::kSourcePassword);
     EXPECT_EQ(db::SourceSession().State(), db::kAdStateOpen) << path;
-    MigrationEngine engine(mysql_, screen_);
+    MigrationEngine engine(db::SourceSession(), mysql_, screen_);
     return engine.CreateAndInsertData_To_MYSQLTable(path);
   }
 

@@ -47,7 +47,7 @@ TEST_F(StatementTexts, OneInsertPerRowInFieldOrder) {
       {Column("EmpID", db::ado_type::kInteger, 4, 118), Column("EmpName", db::ado_type::kVarWChar, 50),
        Column("Joined", db::ado_type::kDate, 8)},
       {{db::Value::Integer(5), db::Value::Null(), db::Value::Date({2020, 3, 1, 0, 0, 0, 0})}}};
-  MigrationEngine engine(mysql_, screen_);
+  MigrationEngine engine(db::SourceSession(), mysql_, screen_);
   engine.CopyTableRows("tblStaff", "tblstaff", "`EmpID`, `EmpName`, `Joined`");
   ASSERT_EQ(Sent().size(), 1u);
   EXPECT_EQ(Sent()[0],
@@ -64,7 +64,7 @@ TEST_F(StatementTexts, RowsRenderedByType) {
         db::Value::Money({12345}), db::Value::Null()},
        {db::Value::Text("a''b C:\\x\\"), db::Value::Boolean(false), db::Value::Double(-1234.56),
         db::Value::Null(), db::Value::Date({2023, 5, 17, 14, 29, 59, 999'000'000})}}};
-  MigrationEngine engine(mysql_, screen_);
+  MigrationEngine engine(db::SourceSession(), mysql_, screen_);
   engine.SetRowAtATime(true);
   engine.CopyTableRows("t", "t", "`T`, `B`, `D`, `M`, `W`");
   ASSERT_EQ(log_->statements.size(), 2u);
@@ -89,7 +89,7 @@ TEST_F(StatementTexts, BatchesJoinTheSameValuesAndReplayARefusedBatchRowByRow) {
       return &bad;
     return nullptr;
   };
-  MigrationEngine engine(mysql_, screen_);
+  MigrationEngine engine(db::SourceSession(), mysql_, screen_);
   try {
     engine.CopyTableRows("t", "t", "`N`");
     FAIL() << "the refused row went through";
@@ -117,7 +117,7 @@ TEST_F(StatementTexts, EmptyTableSendsNothingAndDropIsQuiet) {
     static const db::Error e(db::kProviderError, "Unknown table");
     return &e;
   };
-  MigrationEngine engine(mysql_, screen_);
+  MigrationEngine engine(db::SourceSession(), mysql_, screen_);
   engine.CopyTableRows("empty", "empty", "`A`");
   EXPECT_TRUE(log_->statements.empty());
   engine.DropTable("tblemployee");
@@ -137,7 +137,7 @@ TEST_F(StatementTexts, ListPKIndexesEveryKeyColumnAndReversesThePrimaryKey) {
     if (s.find("index_tbl_shift_ShiftCode") != std::string::npos && ++n == 2) return &dup;
     return nullptr;
   };
-  MigrationEngine engine(mysql_, screen_);
+  MigrationEngine engine(db::SourceSession(), mysql_, screen_);
   EXPECT_EQ(engine.ListPK("tbl_shift", ""), "`ShiftCode`, `DayNo`");
   EXPECT_EQ(log_->statements,
             (std::vector<std::string>{
@@ -150,7 +150,7 @@ TEST_F(StatementTexts, ListPKIndexesEveryKeyColumnAndReversesThePrimaryKey) {
 
 TEST_F(StatementTexts, ListPKFallsBackToTheAutoNumberOrASurrogateKey) {
   source_->catalog = {{"w_log", {}}, {"TBLX", {}}};
-  MigrationEngine engine(mysql_, screen_);
+  MigrationEngine engine(db::SourceSession(), mysql_, screen_);
   EXPECT_EQ(engine.ListPK("w_log", "LogID"), "");
   EXPECT_EQ(engine.ListPK("tblx", ""), "");
   EXPECT_EQ(engine.ListPK("nowhere", ""), "");
@@ -167,7 +167,7 @@ TEST_F(StatementTexts, ListPKShowsAnyOtherErrorWithItsNumberAndStops) {
     static const db::Error closed(3709, "The connection cannot be used.");
     return &closed;
   };
-  MigrationEngine engine(mysql_, screen_);
+  MigrationEngine engine(db::SourceSession(), mysql_, screen_);
   EXPECT_EQ(engine.ListPK("tbla", ""), "");
   EXPECT_EQ(log_->statements.size(), 1u);
   ASSERT_EQ(screen_.messages().size(), 1u);

@@ -1,0 +1,52 @@
+#include "migrate/table_copy.h"
+
+#include "db/error.h"
+#include "migrate/row_rendering.h"
+
+namespace migrate {
+
+TableCopy::TableCopy(db::Connection& source, db::Connection& mysql, const CopySettings& settings,
+                     CopyRun& run, std::string* last_statement, std::string source_table,
+                     std::string mysql_table, std::string insert_columns,
+                     std::function<void(long)> report_rows)
+    : source_(source),
+      mysql_(mysql),
+      settings_(settings),
+      run_(run),
+      last_statement_(last_statement),
+      source_table_(std::move(source_table)),
+      mysql_table_(std::move(mysql_table)),
+      insert_columns_(std::move(insert_columns)),
+      head_("INSERT INTO " + mysql_table_ + " (" + insert_columns_ + ") VALUES ("),
+      report_rows_(std::move(report_rows)) {}
+
+std::unique_ptr<db::Recordset> TableCopy::Execute(const std::string& statement) {
+  *last_statement_ = statement;
+  return mysql_.Execute(statement);
+}
+
+std::unique_ptr<db::Recordset> TableCopy::OpenSourceAt(long row) {
+  std::unique_ptr<db::Recordset> rows = source_.Execute("SELECT * FROM " + source_table_);
+  for (long i = 0; i < row && !rows->Eof(); ++i) rows->MoveNext();
+  return rows;
+}
+
+void TableCopy::ShowLastRowSent(long sent) {
+  if (sent <= 0) {
+    *last_statement_ = "SELECT * FROM " + source_table_;
+    return;
+  }
+  std::unique_ptr<db::Recordset> rows = OpenSourceAt(sent - 1);
+  *last_statement_ = head_ + (rows->Eof() ? std::string() : InsertValues(rows->Fields())) + ")";
+}
+
+void TableCopy::RestoreAutoIncrement() {
+  try {
+    // The server raises the counter to the largest number the table holds, plus one.
+    mysql_.Execute("ALTER TABLE " + mysql_table_ + " AUTO_INCREMENT = 1");
+  } catch (const db::Error&) {
+    // A table without a counter has nothing to restore.
+  }
+}
+
+}  // namespace migrate

@@ -1,0 +1,89 @@
+#ifndef MDBTOMYSQL_MIGRATE_TABLE_COPY_H_
+#define MDBTOMYSQL_MIGRATE_TABLE_COPY_H_
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "db/connection.h"
+#include "migrate/row_batch.h"
+
+namespace migrate {
+
+// How a migration copies rows; the same for every table of one run.
+struct CopySettings {
+  // A LOAD DATA file holds at most this many rows or bytes: one transaction each, and the disk
+  // used stays bounded. The first file is smaller, so that the server starts early.
+  static constexpr long kChunkRows = 100000;
+  static constexpr size_t kChunkBytes = 64 << 20;
+  static constexpr long kFirstChunkRows = 10000;
+
+  bool row_at_a_time = false;  // one INSERT per row, the reference for every other way
+  size_t batch_bytes = RowBatch::kMaxBatchBytes;
+  long row_limit = -1;  // rows per table at most (benchmarks); negative means all
+  long chunk_rows = kChunkRows;
+};
+
+// What the run learns as it goes, for the tables after.
+struct CopyRun {
+  // Set once LOAD DATA LOCAL has been refused (by the server's or the driver's settings): the
+  // rest of the run sends INSERTs.
+  bool load_data_refused = false;
+  // Rows sent in LOAD DATA files the server took whole.
+  long loaded_rows = 0;
+};
+
+// The copy of one table's rows, whichever way they travel: the sessions, the table's names and
+// its INSERT head, and the statement the migration's failure details show, which every step sets
+// before it runs.
+class TableCopy {
+ public:
+  TableCopy(db::Connection& source, db::Connection& mysql, const CopySettings& settings,
+            CopyRun& run, std::string* last_statement, std::string source_table,
+            std::string mysql_table, std::string insert_columns,
+            std::function<void(long sent)> report_rows);
+
+  db::Connection& mysql() { return mysql_; }
+  const CopySettings& settings() const { return settings_; }
+  CopyRun& run() { return run_; }
+  const std::string& mysql_table() const { return mysql_table_; }
+  const std::string& insert_columns() const { return insert_columns_; }
+  // "INSERT INTO table (columns) VALUES (".
+  const std::string& head() const { return head_; }
+
+  // Runs `statement` on the MySQL session as the one to show should it fail.
+  std::unique_ptr<db::Recordset> Execute(const std::string& statement);
+  void SetLastStatement(const std::string& statement) { *last_statement_ = statement; }
+
+  // The source table's rows from row number `row` (0-based) on.
+  std::unique_ptr<db::Recordset> OpenSourceAt(long row);
+
+  // After a row that could not be read or rendered: the statement shown becomes the last one
+  // one INSERT per row would have sent, that is the INSERT of the row before the `sent`th, or
+  // the SELECT when none went.
+  void ShowLastRowSent(long sent);
+
+  // Tells the progress display that the table holds `sent` rows.
+  void ReportRows(long sent) { report_rows_(sent); }
+
+  // Sets the auto-increment counter back to follow the largest number the table holds, as one
+  // INSERT per row leaves it; a table without a counter has nothing to restore.
+  void RestoreAutoIncrement();
+
+ private:
+  db::Connection& source_;
+  db::Connection& mysql_;
+  const CopySettings& settings_;
+  CopyRun& run_;
+  std::string* last_statement_;
+  std::string source_table_;
+  std::string mysql_table_;
+  std::string insert_columns_;
+  std::string head_;
+  std::function<void(long)> report_rows_;
+};
+
+}  // namespace migrate
+
+#endif  // MDBTOMYSQL_MIGRATE_TABLE_COPY_H_
