@@ -11,7 +11,7 @@
 #include <string>
 
 #include "jet/database.h"
-#include "jet/tools.h"
+#include "cli/table_export.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ double ExportAll(const std::string& path) {
   auto start = std::chrono::steady_clock::now();
   jet::Database db = jet::Database::Open(path, "qarnivel");
   std::ofstream out("/dev/null", std::ios::binary);
-  jet::ExportTable(db, kTable, out);
+  cli::ExportTable(db, kTable, out);
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "jet/database.h"
-#include "jet/tools.h"
+#include "cli/export_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           for (const jet::Value& value : rows.values()) {
             text.clear();
             try {
-              jet::AppendExportValue(value, &text);
+              cli::AppendExportValue(value, &text);
             } catch (const jet::Error&) {
             }
           }

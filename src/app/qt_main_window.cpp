@@ -11,6 +11,7 @@
 #include "app/qt_password_prompt.h"
 #include "app/qt_pictures.h"
 #include "app/qt_twips.h"
+#include "forms/start_values.h"
 
 namespace app {
 namespace {
@@ -123,10 +124,12 @@ QtMainWindow::QtMainWindow()
   create_connection_ = AddButton(this, "cmdCreate_MySQL_Connection",
                                  QStringLiteral("Refresh Link Connection"), 2400, 4200, 2292, 492);
 
-  server->setText(QStringLiteral("localhost"));
-  port->setText(QStringLiteral("3306"));
-  database->setText(QStringLiteral("VELDA_MYSQL"));
-  user->setText(QStringLiteral("root"));
+  source_path->setText(QString::fromUtf8(forms::StartValues::kSourcePath));
+  server->setText(QString::fromUtf8(forms::StartValues::kServer));
+  port->setText(QString::fromUtf8(forms::StartValues::kPort));
+  database->setText(QString::fromUtf8(forms::StartValues::kDatabase));
+  user->setText(QString::fromUtf8(forms::StartValues::kUser));
+  password->setText(QString::fromUtf8(forms::StartValues::kPassword));
   QPalette locked = database->palette();
   locked.setColor(QPalette::Base, QColor(224, 224, 224));
   database->setPalette(locked);
@@ -145,39 +148,39 @@ QtMainWindow::QtMainWindow()
   database_ = std::make_unique<QtTextField>("txtDatabase", *database);
   user_ = std::make_unique<QtTextField>("txtUser", *user);
   password_ = std::make_unique<QtTextField>("txtPassword", *password);
-  form_ = std::make_unique<frmConvert_To_MySQL>(
-      MainWindowFields{*source_path_, *server_, *port_, *database_, *user_, *password_}, screen_,
+  form_ = std::make_unique<forms::frmConvert_To_MySQL>(
+      forms::MainWindowFields{*source_path_, *server_, *port_, *database_, *user_, *password_}, screen_,
       *this);
 
-  auto wire = [this](FieldLineEdit* edit, void (frmConvert_To_MySQL::*got)(),
-                     void (frmConvert_To_MySQL::*key)(input::KeyCode&),
-                     void (frmConvert_To_MySQL::*lost)()) {
+  auto wire = [this](FieldLineEdit* edit, void (forms::frmConvert_To_MySQL::*got)(),
+                     void (forms::frmConvert_To_MySQL::*key)(input::KeyCode&),
+                     void (forms::frmConvert_To_MySQL::*lost)()) {
     edit->on_got_focus = [this, got] { Run([this, got] { (form_.get()->*got)(); }); };
     edit->on_key_press = [this, key](input::KeyCode& code) {
       Run([this, key, &code] { (form_.get()->*key)(code); });
     };
     edit->on_lost_focus = [this, lost] { Run([this, lost] { (form_.get()->*lost)(); }); };
   };
-  wire(server, &frmConvert_To_MySQL::txtTCP_IP_Server_GotFocus,
-       &frmConvert_To_MySQL::txtTCP_IP_Server_KeyPress,
-       &frmConvert_To_MySQL::txtTCP_IP_Server_LostFocus);
-  wire(port, &frmConvert_To_MySQL::txtPort_GotFocus, &frmConvert_To_MySQL::txtPort_KeyPress,
-       &frmConvert_To_MySQL::txtPort_LostFocus);
-  wire(user, &frmConvert_To_MySQL::txtUser_GotFocus, &frmConvert_To_MySQL::txtUser_KeyPress,
-       &frmConvert_To_MySQL::txtUser_LostFocus);
-  wire(password, &frmConvert_To_MySQL::txtPassword_GotFocus,
-       &frmConvert_To_MySQL::txtPassword_KeyPress, &frmConvert_To_MySQL::txtPassword_LostFocus);
+  wire(server, &forms::frmConvert_To_MySQL::txtTCP_IP_Server_GotFocus,
+       &forms::frmConvert_To_MySQL::txtTCP_IP_Server_KeyPress,
+       &forms::frmConvert_To_MySQL::txtTCP_IP_Server_LostFocus);
+  wire(port, &forms::frmConvert_To_MySQL::txtPort_GotFocus, &forms::frmConvert_To_MySQL::txtPort_KeyPress,
+       &forms::frmConvert_To_MySQL::txtPort_LostFocus);
+  wire(user, &forms::frmConvert_To_MySQL::txtUser_GotFocus, &forms::frmConvert_To_MySQL::txtUser_KeyPress,
+       &forms::frmConvert_To_MySQL::txtUser_LostFocus);
+  wire(password, &forms::frmConvert_To_MySQL::txtPassword_GotFocus,
+       &forms::frmConvert_To_MySQL::txtPassword_KeyPress, &forms::frmConvert_To_MySQL::txtPassword_LostFocus);
 
-  auto click = [this](QPushButton* button, void (frmConvert_To_MySQL::*handler)()) {
+  auto click = [this](QPushButton* button, void (forms::frmConvert_To_MySQL::*handler)()) {
     connect(button, &QPushButton::clicked, this,
             [this, handler] { Run([this, handler] { (form_.get()->*handler)(); }); });
   };
-  click(confirm_, &frmConvert_To_MySQL::Confirm_Click);
-  click(create_connection_, &frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click);
-  click(test, &frmConvert_To_MySQL::cmdTest_Click);
-  click(reset, &frmConvert_To_MySQL::cmdReset_Click);
-  click(exit, &frmConvert_To_MySQL::cmdExit_Click);
-  click(browse, &frmConvert_To_MySQL::cmdSourcePath_Click);
+  click(confirm_, &forms::frmConvert_To_MySQL::Confirm_Click);
+  click(create_connection_, &forms::frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click);
+  click(test, &forms::frmConvert_To_MySQL::cmdTest_Click);
+  click(reset, &forms::frmConvert_To_MySQL::cmdReset_Click);
+  click(exit, &forms::frmConvert_To_MySQL::cmdExit_Click);
+  click(browse, &forms::frmConvert_To_MySQL::cmdSourcePath_Click);
 }
 
 QtMainWindow::~QtMainWindow() {

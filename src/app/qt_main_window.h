@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/frm_convert_to_mysql.h"
-#include "app/main_window_view.h"
+#include "forms/frm_convert_to_mysql.h"
+#include "forms/main_window_view.h"
 #include "app/qt_file_chooser.h"
 #include "app/qt_screen.h"
 #include "app/qt_text_field.h"
@@ -20,9 +20,9 @@ namespace app {
 class FieldLineEdit;
 
 // The main window "MDB To MySQL" in Qt: the controls at their designed places, each wired to the
-// handler of frmConvert_To_MySQL that bears its name. The controls carry their designed names as
+// handler of forms::frmConvert_To_MySQL that bears its name. The controls carry their designed names as
 // object names (findChild<QLineEdit*>("txtPort")).
-class QtMainWindow : public QWidget, public MainWindowView {
+class QtMainWindow : public QWidget, public forms::MainWindowView {
  public:
   QtMainWindow();
   ~QtMainWindow() override;
@@ -30,7 +30,7 @@ class QtMainWindow : public QWidget, public MainWindowView {
   // Shows the window in the middle of its screen, the focus in the server field.
   void ShowCentred();
 
-  frmConvert_To_MySQL& form() { return *form_; }
+  forms::frmConvert_To_MySQL& form() { return *form_; }
 
   void SetEnabled(Button button, bool enabled) override;
   void ShowPasswordPrompt(std::string& migrate_password_success) override;
@@ -50,7 +50,7 @@ class QtMainWindow : public QWidget, public MainWindowView {
   QPushButton* confirm_ = nullptr;
   QPushButton* create_connection_ = nullptr;
   std::unique_ptr<QtTextField> source_path_, server_, port_, database_, user_, password_;
-  std::unique_ptr<frmConvert_To_MySQL> form_;
+  std::unique_ptr<forms::frmConvert_To_MySQL> form_;
 };
 
 }  // namespace app

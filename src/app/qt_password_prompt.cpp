@@ -62,9 +62,9 @@ QtPasswordPrompt::QtPasswordPrompt(std::string& migrate_password_success, QWidge
   password->setFocus(Qt::OtherFocusReason);
 
   password_ = std::make_unique<QtTextField>("txtPassword", *password);
-  form_ = std::make_unique<frmMigrate_Mysql_Pasword>(migrate_password_success, *password_, screen_,
+  form_ = std::make_unique<forms::frmMigrate_Mysql_Pasword>(migrate_password_success, *password_, screen_,
                                                      *this);
-  auto run = [this](void (frmMigrate_Mysql_Pasword::*handler)()) {
+  auto run = [this](void (forms::frmMigrate_Mysql_Pasword::*handler)()) {
     return [this, handler] {
       try {
         (form_.get()->*handler)();
@@ -73,8 +73,8 @@ QtPasswordPrompt::QtPasswordPrompt(std::string& migrate_password_success, QWidge
       }
     };
   };
-  connect(ok, &QPushButton::clicked, this, run(&frmMigrate_Mysql_Pasword::cmdOK_Click));
-  connect(cancel, &QPushButton::clicked, this, run(&frmMigrate_Mysql_Pasword::cmdCancel_Click));
+  connect(ok, &QPushButton::clicked, this, run(&forms::frmMigrate_Mysql_Pasword::cmdOK_Click));
+  connect(cancel, &QPushButton::clicked, this, run(&forms::frmMigrate_Mysql_Pasword::cmdCancel_Click));
 }
 
 QtPasswordPrompt::~QtPasswordPrompt() = default;

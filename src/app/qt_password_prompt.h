@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/frm_migrate_mysql_pasword.h"
+#include "forms/frm_migrate_mysql_pasword.h"
 #include "app/qt_screen.h"
 #include "app/qt_text_field.h"
 
@@ -17,7 +17,7 @@ namespace app {
 // The migration password prompt "Authentication Password" in Qt. Neither button is a default or
 // cancel button: Enter and Escape do nothing, and the prompt goes only through OK with the right
 // password, Cancel, or the window system's close, which counts as Cancel.
-class QtPasswordPrompt : public QDialog, public PasswordPromptView {
+class QtPasswordPrompt : public QDialog, public forms::PasswordPromptView {
  public:
   // `migrate_password_success` is the main window's member the prompt answers through.
   explicit QtPasswordPrompt(std::string& migrate_password_success, QWidget* parent = nullptr);
@@ -35,7 +35,7 @@ class QtPasswordPrompt : public QDialog, public PasswordPromptView {
  private:
   QtScreen screen_;
   std::unique_ptr<QtTextField> password_;
-  std::unique_ptr<frmMigrate_Mysql_Pasword> form_;
+  std::unique_ptr<forms::frmMigrate_Mysql_Pasword> form_;
   bool unloading_ = false;
 };
 

@@ -336,24 +336,4 @@ class Checker {
 
 CheckReport CheckDatabase(Database& db) { return Checker(db).Run(); }
 
-int RunCheckCommand(const std::string& file, const std::string& password, std::ostream& out,
-                    std::ostream& err) {
-  CheckReport report;
-  try {
-    Database db = Database::Open(file, password);
-    report = CheckDatabase(db);
-  } catch (const std::exception& e) {
-    err << e.what() << "\n";
-    return 1;
-  }
-  for (const std::string& e : report.errors) out << "error: " << e << "\n";
-  for (const std::string& w : report.warnings) out << "warning: " << w << "\n";
-  for (const std::string& r : report.unreachable_rows) out << "unreachable: " << r << "\n";
-  out << file << ": " << report.tables << " tables, " << report.indexes
-      << " indexes: " << report.errors.size() << " errors, " << report.warnings.size()
-      << " warnings, " << report.unreachable_rows.size() << " unreachable rows, "
-      << report.unreachable_pages.size() << " unreachable pages\n";
-  return report.ok() ? 0 : 1;
-}
-
 }  // namespace jet

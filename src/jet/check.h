@@ -1,7 +1,6 @@
 #ifndef MDBTOMYSQL_JET_CHECK_H_
 #define MDBTOMYSQL_JET_CHECK_H_
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,12 +35,6 @@ struct CheckReport {
 // map agree with the pages; long values are read to their ends. Never throws for damage in the
 // file; each fault becomes one line of the report, naming the table and index.
 CheckReport CheckDatabase(Database& db);
-
-// `mdbtomysql check FILE [--password PW]`: prints the report (errors, warnings, a summary line)
-// on `out`. Returns 0 when nothing is wrong, 1 when something is or the file cannot be opened
-// (then the reason is on `err`).
-int RunCheckCommand(const std::string& file, const std::string& password, std::ostream& out,
-                    std::ostream& err);
 
 }  // namespace jet
 

@@ -219,8 +219,8 @@ TEST_F(MainWindowTest, TabGoesThroughTheControlsInDesignedOrder) {
 TEST_F(MainWindowTest, KeysGoThroughTheFieldHandlers) {
   QLineEdit* server = Edit("txtTCP_IP_Server");
   QLineEdit* port = Edit("txtPort");
-  window_->SetEnabled(MainWindowView::Button::kConfirm, true);
-  window_->SetEnabled(MainWindowView::Button::kCreateMySqlConnection, true);
+  window_->SetEnabled(forms::MainWindowView::Button::kConfirm, true);
+  window_->SetEnabled(forms::MainWindowView::Button::kCreateMySqlConnection, true);
 
   // Tabbing through without a change keeps the buttons; the colour follows the focus.
   QTest::keyClick(server, Qt::Key_Tab);

@@ -16,7 +16,8 @@
 #include "db/source_session.h"
 #include "jet/byte_order.h"
 #include "jet/database.h"
-#include "jet/tools.h"
+#include "cli/table_export.h"
+#include "cli/export_text.h"
 #include "support/test_env.h"
 
 namespace db {
@@ -56,7 +57,7 @@ std::string ExportText(const Value& v, const FieldInfo& info) {
       raw = jet::Binary{std::string(v.AsBytes().begin(), v.AsBytes().end())};
   }
   std::string out;
-  jet::AppendExportValue(raw, &out);
+  cli::AppendExportValue(raw, &out);
   return out;
 }
 
@@ -69,7 +70,7 @@ std::string ProviderExport(Session& session, const std::string& table) {
   for (size_t i = 0; i < columns.size(); ++i) {
     if (i > 0) text += '\t';
     std::string name;
-    jet::AppendExportValue(jet::Value(columns[i].name), &name);
+    cli::AppendExportValue(jet::Value(columns[i].name), &name);
     text += name;
   }
   text += '\n';
@@ -101,7 +102,7 @@ TEST(JetProvider, EveryTableReadsAsTheEnginesExport) {
     jet::Database db = jet::Database::Open(path, password);
     for (const jet::CatalogueEntry& t : db.Tables()) {
       std::ostringstream engine;
-      jet::ExportTable(db, t.name, engine);
+      cli::ExportTable(db, t.name, engine);
       EXPECT_EQ(ProviderExport(*session, t.name), engine.str()) << path << ": " << t.name;
     }
   }

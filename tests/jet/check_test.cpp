@@ -1,5 +1,6 @@
 // The full check over real files, and over copies damaged in one place each: every kind of damage
 // must be named, and files Access wrote must pass.
+#include "cli/file_commands.h"
 #include "jet/check.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +75,7 @@ TEST(Check, PassesOnEveryJet4Fixture) {
     const std::string password = name == "other_password.mdb"                      ? "otherpass"
                                  : name.find("with-password") != std::string::npos ? "password"
                                                                                    : "qarnivel";
-    int status = jet::RunCheckCommand(file, password, out, err);
+    int status = cli::RunCheckCommand(file, password, out, err);
     EXPECT_EQ(status, 0) << file << "\n" << out.str() << err.str();
     // Every page of these files is accounted for: in use by something, or free.
     EXPECT_NE(out.str().find(" 0 unreachable pages"), std::string::npos) << out.str();

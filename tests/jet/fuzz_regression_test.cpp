@@ -7,7 +7,7 @@
 #include <string>
 
 #include "jet/database.h"
-#include "jet/tools.h"
+#include "cli/export_text.h"
 #include "support/test_env.h"
 
 namespace {
@@ -25,7 +25,7 @@ std::string ReadEverything(std::string bytes) {
         jet::TableCursor rows = db.OpenTable(table.name);
         std::string text;
         while (rows.Next()) {
-          for (const jet::Value& v : rows.values()) jet::AppendExportValue(v, &text);
+          for (const jet::Value& v : rows.values()) cli::AppendExportValue(v, &text);
         }
       } catch (const jet::Error& e) {
         if (first_error.empty()) first_error = e.what();

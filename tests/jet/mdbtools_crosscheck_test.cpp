@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "jet/database.h"
-#include "jet/tools.h"
+#include "cli/table_export.h"
 #include "support/test_env.h"
 
 namespace {
@@ -129,7 +129,7 @@ TEST(MdbToolsCrossCheck, EveryTableOfEverySampleAgreesWithMdbExport) {
       ++tables;
       const jet::TableDef& def = db->GetTableDef(table);
       std::ostringstream ours_stream;
-      jet::ExportTable(*db, table, ours_stream);
+      cli::ExportTable(*db, table, ours_stream);
       std::vector<std::string> ours = Split(ours_stream.str(), '\n');
       std::vector<std::string> theirs =
           Split(RunCommand("mdb-export -d '\t' -Q -e -0 '\\N' -b hex -D '%Y-%m-%d %H:%M:%S' "

@@ -10,7 +10,7 @@
 
 #include "jet/check.h"
 #include "jet/drop_table.h"
-#include "jet/tools.h"
+#include "cli/file_commands.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
 #include "write_checks.h"
@@ -157,7 +157,7 @@ TEST(OdbcLinkTest, TablesCommandListsTheLinkWithItsCachedColumns) {
                         kNow);
   }
   std::ostringstream out, err;
-  ASSERT_EQ(jet::RunTablesCommand(path, "qarnivel", out, err), 0) << err.str();
+  ASSERT_EQ(cli::RunTablesCommand(path, "qarnivel", out, err), 0) << err.str();
   const std::string listed = out.str();
   EXPECT_NE(listed.find("tblEmployee\tlinked ODBC\tconnect=ODBC;DSN=VELDA_MYSQL;\tforeign "
                         "name=tblemployee\n\tcolumn\tMYSQL_IDD\tLong Integer"),

@@ -1,5 +1,5 @@
 // The tables and export commands: output format, exit status and messages.
-#include "jet/tools.h"
+#include "cli/file_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/export_text.h"
+#include "jet/error.h"
 #include "support/test_env.h"
 
 namespace {
@@ -19,13 +21,13 @@ struct CommandResult {
 CommandResult Export(const std::string& file, const std::string& table,
                      const std::string& password = "qarnivel") {
   std::ostringstream out, err;
-  int status = jet::RunExportCommand(file, table, password, out, err);
+  int status = cli::RunExportCommand(file, table, password, out, err);
   return {status, out.str(), err.str()};
 }
 
 CommandResult Tables(const std::string& file, const std::string& password = "qarnivel") {
   std::ostringstream out, err;
-  int status = jet::RunTablesCommand(file, password, out, err);
+  int status = cli::RunTablesCommand(file, password, out, err);
   return {status, out.str(), err.str()};
 }
 
@@ -66,16 +68,16 @@ TEST(ExportCommand, CurrencyHasFourDecimalsAndBinaryIsHex) {
   EXPECT_EQ(run.out, "RateID\tAmount\tFactor\n1\t12.5000\t1.5\n2\t-3.2500\t0.25\n3\t\\N\t\\N\n");
 
   std::string hex;
-  jet::AppendExportValue(jet::Binary{std::string("\x00\xAB\x7F", 3)}, &hex);
+  cli::AppendExportValue(jet::Binary{std::string("\x00\xAB\x7F", 3)}, &hex);
   EXPECT_EQ(hex, "0x00AB7F");
   std::string money;
-  jet::AppendExportValue(jet::Currency{-5}, &money);
+  cli::AppendExportValue(jet::Currency{-5}, &money);
   EXPECT_EQ(money, "-0.0005");
   std::string guid;
-  jet::AppendExportValue(jet::Guid{"{6B29FC40-CA47-1067-B31D-00DD010662DA}"}, &guid);
+  cli::AppendExportValue(jet::Guid{"{6B29FC40-CA47-1067-B31D-00DD010662DA}"}, &guid);
   EXPECT_EQ(guid, "{6B29FC40-CA47-1067-B31D-00DD010662DA}");
   std::string single;
-  jet::AppendExportValue(0.1f, &single);
+  cli::AppendExportValue(0.1f, &single);
   EXPECT_EQ(single, "0.1") << "a Single prints as the shortest text that reads back the same";
 }
 
@@ -98,7 +100,7 @@ TEST(ExportCommand, FailuresExitNonZeroWithAMessage) {
   EXPECT_NE(missing.err.find("cannot open the file"), std::string::npos);
 
   std::string out;
-  EXPECT_THROW(jet::AppendExportValue(jet::Date{1e12}, &out), jet::Error);
+  EXPECT_THROW(cli::AppendExportValue(jet::Date{1e12}, &out), jet::Error);
 }
 
 TEST(TablesCommand, ListsKindRowCountColumnsAndIndexes) {

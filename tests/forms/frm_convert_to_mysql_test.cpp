@@ -1,6 +1,6 @@
 // The main window's commands and field handlers, driven without a window: memory fields, a
 // recording screen and a scripted view.
-#include "app/frm_convert_to_mysql.h"
+#include "forms/frm_convert_to_mysql.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@
 #include "support/test_env.h"
 #include "ui/recording_screen.h"
 
-namespace app {
+namespace forms {
 namespace {
 
 using Button = MainWindowView::Button;
@@ -454,4 +454,4 @@ TEST(CommandTraps, AnErrorIsShownUnderErrorAndGoesNoFurther) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace forms

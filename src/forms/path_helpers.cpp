@@ -1,7 +1,9 @@
-#include "app/path_helpers.h"
+#include "forms/path_helpers.h"
 
 #include <filesystem>
 #include <system_error>
+
+namespace forms {
 
 bool FileExists(const std::string& path) {
   if (path.empty()) return false;
@@ -15,3 +17,5 @@ std::string GetFileNameFromPath(const std::string& path) {
   const size_t slash = path.rfind('\\');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+}  // namespace forms

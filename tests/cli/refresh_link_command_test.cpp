@@ -11,8 +11,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/command_line.h"
-#include "app/frm_convert_to_mysql.h"
+#include "cli/command_line.h"
+#include "forms/frm_convert_to_mysql.h"
 #include "db/connection_strings.h"
 #include "db/dao.h"
 #include "db/error.h"
@@ -22,12 +22,12 @@
 #include "jet/database.h"
 #include "input/memory_field.h"
 #include "links/link_refresh.h"
-#include "scripted_window.h"
+#include "forms/scripted_window.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
 #include "ui/recording_screen.h"
 
-namespace app {
+namespace forms {
 namespace {
 
 namespace fs = std::filesystem;
@@ -415,16 +415,16 @@ TEST(RefreshLinkEndToEnd, MigratedSampleBecomesAFrontEndOfMySql) {
 
 TEST(LinkCommandLine, RunsTheCommandAndExitsZeroOnlyOnSuccess) {
   std::ostringstream out, err;
-  EXPECT_EQ(RunCommandLine({"link"}, out, err), 2);
+  EXPECT_EQ(cli::RunCommandLine({"link"}, out, err), 2);
   EXPECT_NE(err.str().find("--source FILE is required"), std::string::npos);
-  EXPECT_NE(CommandLineUsage().find("mdbtomysql link --source FILE"), std::string::npos);
+  EXPECT_NE(cli::CommandLineUsage().find("mdbtomysql link --source FILE"), std::string::npos);
 
   MDB_REQUIRE_SERVER();
   Window w("link_cli");
   MakeDatabase("link_cli", {});
   std::ofstream(w.folder + "/Velda.ldb").put('x');
   out.str("");
-  EXPECT_EQ(RunCommandLine({"link", "--source", w.file, "--server", "127.0.0.1", "--port",
+  EXPECT_EQ(cli::RunCommandLine({"link", "--source", w.file, "--server", "127.0.0.1", "--port",
                             std::to_string(testenv::TestServer()->port), "--database",
                             "link_cli"},
                            out, err),
@@ -434,4 +434,4 @@ TEST(LinkCommandLine, RunsTheCommandAndExitsZeroOnlyOnSuccess) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace forms

@@ -1,12 +1,12 @@
-#ifndef MDBTOMYSQL_APP_FRM_MIGRATE_MYSQL_PASWORD_H_
-#define MDBTOMYSQL_APP_FRM_MIGRATE_MYSQL_PASWORD_H_
+#ifndef MDBTOMYSQL_FORMS_FRM_MIGRATE_MYSQL_PASWORD_H_
+#define MDBTOMYSQL_FORMS_FRM_MIGRATE_MYSQL_PASWORD_H_
 
 #include <string>
 
 #include "input/text_field.h"
 #include "ui/screen.h"
 
-namespace app {
+namespace forms {
 
 // What the password prompt needs from its window: a way to go away.
 class PasswordPromptView {
@@ -46,6 +46,6 @@ class frmMigrate_Mysql_Pasword {
 // first four digits of its time ("HH:mm:ss" without its colons).
 std::string ExpectedMigrationPassword();
 
-}  // namespace app
+}  // namespace forms
 
-#endif  // MDBTOMYSQL_APP_FRM_MIGRATE_MYSQL_PASWORD_H_
+#endif  // MDBTOMYSQL_FORMS_FRM_MIGRATE_MYSQL_PASWORD_H_

@@ -1,4 +1,4 @@
-#include "app/path_helpers.h"
+#include "forms/path_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 
 #include "support/test_env.h"
 
+namespace forms {
 namespace {
 
 TEST(FileExists, OnlyForAnExistingEntryThatIsNotAFolder) {
@@ -33,3 +34,4 @@ TEST(GetFileNameFromPath, TakesWhatFollowsTheLastBackslash) {
 }
 
 }  // namespace
+}  // namespace forms

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/frm_convert_to_mysql.h"
+#include "forms/frm_convert_to_mysql.h"
+#include "forms/start_values.h"
 #include "filedialog/file_chooser.h"
 #include "input/memory_field.h"
 #include "support/test_env.h"
 #include "ui/recording_screen.h"
 
-namespace app {
+namespace forms {
 
 class ScriptedView : public MainWindowView {
  public:
@@ -48,12 +49,12 @@ class ScriptedView : public MainWindowView {
 
 // A main window with its start values.
 struct ScriptedWindow {
-  input::MemoryField source{"txtSource_Path_MDB"};
-  input::MemoryField server{"txtTCP_IP_Server", "localhost"};
-  input::MemoryField port{"txtPort", "3306"};
-  input::MemoryField database{"txtDatabase", "VELDA_MYSQL"};
-  input::MemoryField user{"txtUser", "root"};
-  input::MemoryField password{"txtPassword"};
+  input::MemoryField source{"txtSource_Path_MDB", StartValues::kSourcePath};
+  input::MemoryField server{"txtTCP_IP_Server", StartValues::kServer};
+  input::MemoryField port{"txtPort", StartValues::kPort};
+  input::MemoryField database{"txtDatabase", StartValues::kDatabase};
+  input::MemoryField user{"txtUser", StartValues::kUser};
+  input::MemoryField password{"txtPassword", StartValues::kPassword};
   ui::RecordingScreen screen;
   ScriptedView view;
   frmConvert_To_MySQL form{{source, server, port, database, user, password}, screen, view};
@@ -72,6 +73,6 @@ struct ScriptedWindow {
   }
 };
 
-}  // namespace app
+}  // namespace forms
 
 #endif  // MDBTOMYSQL_TESTS_APP_SCRIPTED_WINDOW_H_

@@ -1,11 +1,11 @@
-#include "app/frm_convert_to_mysql.h"
+#include "forms/frm_convert_to_mysql.h"
 
 #include <exception>
 #include <optional>
 #include <string>
 #include <utility>
 
-#include "app/path_helpers.h"
+#include "forms/path_helpers.h"
 #include "base/trim.h"
 #include "base/utf16.h"
 #include "db/dsn_registration.h"
@@ -17,7 +17,7 @@
 #include "input/field_lost_focus.h"
 #include "links/backup_copy.h"
 
-namespace app {
+namespace forms {
 namespace {
 
 using ui::Icon;
@@ -353,4 +353,4 @@ void frmConvert_To_MySQL::txtPassword_KeyPress(input::KeyCode& KeyAscii) {
 }
 void frmConvert_To_MySQL::txtPassword_LostFocus() { LostFocus(txtPassword, input::kFreeText); }
 
-}  // namespace app
+}  // namespace forms

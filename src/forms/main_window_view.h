@@ -1,5 +1,5 @@
-#ifndef MDBTOMYSQL_APP_MAIN_WINDOW_VIEW_H_
-#define MDBTOMYSQL_APP_MAIN_WINDOW_VIEW_H_
+#ifndef MDBTOMYSQL_FORMS_MAIN_WINDOW_VIEW_H_
+#define MDBTOMYSQL_FORMS_MAIN_WINDOW_VIEW_H_
 
 #include <string>
 
@@ -7,7 +7,7 @@ namespace filedialog {
 class FileChooser;
 }
 
-namespace app {
+namespace forms {
 
 // What the main window's commands need from a window beyond the fields and the message boxes:
 // the two work buttons, the password prompt, the end of the program and the open-file dialog.
@@ -33,6 +33,6 @@ class MainWindowView {
   virtual filedialog::FileChooser* OpenFileChooser() { return nullptr; }
 };
 
-}  // namespace app
+}  // namespace forms
 
-#endif  // MDBTOMYSQL_APP_MAIN_WINDOW_VIEW_H_
+#endif  // MDBTOMYSQL_FORMS_MAIN_WINDOW_VIEW_H_

@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "cli/command_line.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ struct Outcome {
 
 Outcome Command(const std::vector<std::string>& args) {
   std::ostringstream out, err;
-  const int status = RunCommandLine(args, out, err);
+  const int status = cli::RunCommandLine(args, out, err);
   return {status, out.str(), err.str()};
 }
 

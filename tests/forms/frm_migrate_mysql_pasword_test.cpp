@@ -1,5 +1,5 @@
 // The migration password prompt's logic: the code of the moment OK is pressed.
-#include "app/frm_migrate_mysql_pasword.h"
+#include "forms/frm_migrate_mysql_pasword.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "input/memory_field.h"
 #include "ui/recording_screen.h"
 
-namespace app {
+namespace forms {
 namespace {
 
 class CountingView : public PasswordPromptView {
@@ -87,4 +87,4 @@ TEST(PasswordPrompt, CancelOnlyUnloads) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace forms

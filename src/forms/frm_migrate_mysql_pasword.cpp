@@ -1,4 +1,4 @@
-#include "app/frm_migrate_mysql_pasword.h"
+#include "forms/frm_migrate_mysql_pasword.h"
 
 #include <algorithm>
 #include <string>
@@ -6,7 +6,7 @@
 #include "base/trim.h"
 #include "input/date_time_stamp.h"
 
-namespace app {
+namespace forms {
 std::string ExpectedMigrationPassword() {
   input::StampDateTime();
   std::string digits = input::StampTime;
@@ -25,4 +25,4 @@ void frmMigrate_Mysql_Pasword::cmdOK_Click() {
 
 void frmMigrate_Mysql_Pasword::cmdCancel_Click() { view_.Unload(); }
 
-}  // namespace app
+}  // namespace forms

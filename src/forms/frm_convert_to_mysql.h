@@ -1,10 +1,10 @@
-#ifndef MDBTOMYSQL_APP_FRM_CONVERT_TO_MYSQL_H_
-#define MDBTOMYSQL_APP_FRM_CONVERT_TO_MYSQL_H_
+#ifndef MDBTOMYSQL_FORMS_FRM_CONVERT_TO_MYSQL_H_
+#define MDBTOMYSQL_FORMS_FRM_CONVERT_TO_MYSQL_H_
 
 #include <memory>
 #include <string>
 
-#include "app/main_window_view.h"
+#include "forms/main_window_view.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
 #include "filedialog/unicode_file_dialog.h"
@@ -14,7 +14,7 @@
 #include "migrate/migration_engine.h"
 #include "ui/screen.h"
 
-namespace app {
+namespace forms {
 
 // The main window's six text fields, as the commands see them.
 struct MainWindowFields {
@@ -141,6 +141,6 @@ class frmConvert_To_MySQL {
   std::unique_ptr<filedialog::UnicodeFileDialog> common_dialog_;
 };
 
-}  // namespace app
+}  // namespace forms
 
-#endif  // MDBTOMYSQL_APP_FRM_CONVERT_TO_MYSQL_H_
+#endif  // MDBTOMYSQL_FORMS_FRM_CONVERT_TO_MYSQL_H_

@@ -1,7 +1,9 @@
-#ifndef MDBTOMYSQL_APP_PATH_HELPERS_H_
-#define MDBTOMYSQL_APP_PATH_HELPERS_H_
+#ifndef MDBTOMYSQL_FORMS_PATH_HELPERS_H_
+#define MDBTOMYSQL_FORMS_PATH_HELPERS_H_
 
 #include <string>
+
+namespace forms {
 
 // True when `path` names an existing file-system entry that is not a directory. The path is
 // used exactly as given (outer spaces are part of the name); an empty text gives false. Never
@@ -12,4 +14,6 @@ bool FileExists(const std::string& path);
 // "\" separates: "/" is an ordinary character, as in the paths the system was written for.
 std::string GetFileNameFromPath(const std::string& path);
 
-#endif  // MDBTOMYSQL_APP_PATH_HELPERS_H_
+}  // namespace forms
+
+#endif  // MDBTOMYSQL_FORMS_PATH_HELPERS_H_
