@@ -1,6 +1,7 @@
 #ifndef MDBTOMYSQL_BASE_ERROR_H_
 #define MDBTOMYSQL_BASE_ERROR_H_
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -21,6 +22,13 @@ class Error : public std::runtime_error {
   long number_;
   std::string description_;
 };
+
+// The text a trap shows for an exception that reached it: the description of the system's error,
+// else the exception's own message.
+inline std::string DescriptionOf(const std::exception& e) {
+  if (const auto* error = dynamic_cast<const Error*>(&e)) return error->description();
+  return e.what();
+}
 
 }  // namespace base
 

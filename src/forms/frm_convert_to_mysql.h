@@ -118,6 +118,13 @@ class frmConvert_To_MySQL {
   // commands do. Shows the command's message when either stays closed; an error the driver
   // raises reaches the command's trap.
   bool OpenSessions(const std::string& path);
+  // The refresh-link command's dated backup copy of the file at `path`, made with the source
+  // session closed. False, after the command's message, when no copy was made; an error of the
+  // copy reaches the command's trap.
+  bool BackUpSource(const std::string& path);
+  // The refresh-link command's relink through the registered data source, the flag statement
+  // and the command's last message.
+  void RelinkTables(const std::string& path);
   void EnableWorkButtons(bool enabled);
   db::MySqlSettings Settings() const;
   void GotFocus(input::TextField& field);

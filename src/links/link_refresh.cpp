@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "base/error.h"
 #include "base/trim.h"
 #include "db/ascii_case.h"
 #include "db/connection_strings.h"
@@ -12,11 +13,6 @@
 
 namespace links {
 namespace {
-
-std::string Description(const std::exception& e) {
-  if (const auto* error = dynamic_cast<const db::Error*>(&e)) return error->description();
-  return e.what();
-}
 
 std::string DaoConnect() { return std::string(";pwd=") + db::kSourcePassword; }
 
@@ -43,7 +39,7 @@ LinkRefresh::LinkRefresh(std::string source_path, std::string database, ui::Scre
 
 void LinkRefresh::Skip(const std::string& what, const std::exception& e) {
   screen_.SetPointer(ui::Pointer::kHourglass);
-  outcome_.skipped.push_back(what + ": " + Description(e));
+  outcome_.skipped.push_back(what + ": " + base::DescriptionOf(e));
 }
 
 std::string LinkRefresh::RefreshODBCLinks(const std::string& db_Code) {
@@ -61,14 +57,14 @@ std::string LinkRefresh::RefreshODBCLinks(const std::string& db_Code) {
     data_source.Open(data_source.ConnectionString(), "", "", db::kAdConnectUnspecified);
   } catch (const std::exception& e) {
     Skip("opening the data source " + db_Code, e);
-    outcome_.failure = Description(e);
+    outcome_.failure = base::DescriptionOf(e);
   }
   if (outcome_.failure.empty()) {
     try {
       rs = data_source.Execute(TableQuery(db_Code));
     } catch (const std::exception& e) {
       Skip(TableQuery(db_Code), e);
-      outcome_.failure = Description(e);
+      outcome_.failure = base::DescriptionOf(e);
     }
   }
   if (!rs) {
@@ -104,7 +100,7 @@ std::string LinkRefresh::RefreshODBCLinks(const std::string& db_Code) {
             "Linked tables are not supported by this engine yet: nothing was dropped.";
     } catch (const std::exception& e) {
       Skip("opening " + source_path_ + " for its table definitions", e);
-      outcome_.failure = Description(e);
+      outcome_.failure = base::DescriptionOf(e);
     }
     if (!can_link) {
       screen_.SetPointer(ui::Pointer::kArrow);
