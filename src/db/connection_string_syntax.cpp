@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "db/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace db {
 namespace {
@@ -76,7 +76,7 @@ std::vector<ConnectionAttribute> ParseConnectionString(std::string_view text) {
 std::optional<std::string> FindAttribute(const std::vector<ConnectionAttribute>& attributes,
                                          std::string_view key) {
   for (const auto& [k, v] : attributes)
-    if (EqualsIgnoringCase(k, key)) return v;
+    if (base::EqualsIgnoringCase(k, key)) return v;
   return std::nullopt;
 }
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <ctime>
 
-#include "db/ascii_case.h"
+#include "base/ascii_case.h"
 #include "db/connection_string_syntax.h"
 #include "db/engine_call.h"
 #include "db/error.h"
@@ -84,7 +84,7 @@ class JetDatabase : public Database {
 
   // The connection string an ODBC link stores: Connect without its "ODBC;".
   static std::string OdbcPart(const TableDef& def) {
-    if (def.connect.size() < 5 || !EqualsIgnoringCase(def.connect.substr(0, 5), "ODBC;")) {
+    if (def.connect.size() < 5 || !base::EqualsIgnoringCase(def.connect.substr(0, 5), "ODBC;")) {
       throw Error(kNotSupported, "Only ODBC links can be written: Connect must start with "
                                  "\"ODBC;\".");
     }
@@ -133,7 +133,7 @@ class JetDatabase : public Database {
 
 TableDef Database::TableDefByName(const std::string& name) {
   for (TableDef& def : TableDefs())
-    if (EqualsIgnoringCase(def.name, name)) return def;
+    if (base::EqualsIgnoringCase(def.name, name)) return def;
   throw Error(3265, "Item not found in this collection.");
 }
 

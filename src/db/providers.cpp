@@ -1,6 +1,6 @@
 #include "db/providers.h"
 
-#include "db/ascii_case.h"
+#include "base/ascii_case.h"
 #include "db/connection_string_syntax.h"
 #include "db/connection_strings.h"
 #include "db/error.h"
@@ -20,10 +20,10 @@ std::unique_ptr<Session> OpenSession(const std::string& connection_string) {
   const auto attributes = ParseConnectionString(connection_string);
   const std::optional<std::string> provider = FindAttribute(attributes, "Provider");
   if (!provider) return odbc::OpenDriverSession(connection_string);
-  if (StartsWithIgnoringCase(*provider, "Microsoft.Jet.OLEDB.4.0")) {
+  if (base::StartsWithIgnoringCase(*provider, "Microsoft.Jet.OLEDB.4.0")) {
     return OpenJetSession(connection_string);
   }
-  if (StartsWithIgnoringCase(*provider, "MSDASQL")) {
+  if (base::StartsWithIgnoringCase(*provider, "MSDASQL")) {
     // The OLE DB provider for ODBC: "Data Source" names a DSN; the other pairs that ODBC knows
     // travel with it.
     std::string odbc;

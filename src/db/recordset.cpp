@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "db/ascii_case.h"
+#include "base/ascii_case.h"
 #include "db/error.h"
 
 namespace db {
@@ -36,7 +36,7 @@ const Field& Fields::Item(int index) const {
 
 const Field& Fields::Item(std::string_view name) const {
   for (const Field& f : fields_)
-    if (EqualsIgnoringCase(f.Name(), name)) return f;
+    if (base::EqualsIgnoringCase(f.Name(), name)) return f;
   throw Error(kItemNotFound,
               "Item cannot be found in the collection corresponding to the requested name or "
               "ordinal.");

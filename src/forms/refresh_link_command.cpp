@@ -9,6 +9,7 @@
 #include "db/source_session.h"
 #include "forms/path_helpers.h"
 #include "input/date_time_stamp.h"
+#include "jet/lock_file.h"
 #include "links/backup_copy.h"
 
 namespace forms {
@@ -77,7 +78,7 @@ bool frmConvert_To_MySQL::BackUpSource(const std::string& path) {
   }
   if (db::SourceSession().State() == db::kAdStateOpen) db::SourceSession().Close();
   // Access keeps a lock file beside a database it has open; the copy would catch it mid-write.
-  if (const std::string lock = links::ExistingLockFile(path); !lock.empty()) {
+  if (const std::string lock = jet::ExistingLockFile(path); !lock.empty()) {
     throw db::Error(70, "Permission denied: the lock file " + lock + " shows " + path +
                             " open in another program");
   }

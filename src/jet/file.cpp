@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "jet/error.h"
+#include "jet/lock_file.h"
 
 namespace jet {
 namespace {
@@ -106,16 +107,9 @@ void PageFile::BeginWriting() {
     writing_memory_ = true;
     return;
   }
-  const size_t dot = path_.find_last_of("./");
-  const std::string stem =
-      dot != std::string::npos && path_[dot] == '.' ? path_.substr(0, dot) : path_;
-  for (const char* extension : {".ldb", ".LDB"}) {
-    struct stat st;
-    if (::stat((stem + extension).c_str(), &st) == 0) {
-      throw Error(name_ + ": the database is open in Access (its lock file " +
-                  BaseName(stem + extension) +
-                  " exists); close it there, or remove a lock file left by a crash, and try again");
-    }
+  if (const std::string lock = ExistingLockFile(path_); !lock.empty()) {
+    throw Error(name_ + ": the database is open in Access (its lock file " + BaseName(lock) +
+                " exists); close it there, or remove a lock file left by a crash, and try again");
   }
   int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) {
@@ -132,7 +126,7 @@ void PageFile::BeginWriting() {
     ::close(fd);
     throw Error(name_ + ": another program is using the file; try again when it is closed");
   }
-  const std::string lock_path = stem + ".ldb";
+  const std::string lock_path = LockFilePath(path_);
   int lock_fd = ::open(lock_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (lock_fd < 0) {
     ::close(fd);

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "db/ascii_case.h"
+#include "base/ascii_case.h"
 #include "db/error.h"
 
 namespace links {
@@ -108,25 +108,13 @@ std::optional<std::string> BackupPath(const std::string& source_path,
   // The base name as the system has always taken it: after the last backslash.
   const size_t backslash = file.rfind('\\');
   const std::string name =
-      ReplaceAll(db::ToUpperAscii(backslash == std::string::npos ? file : file.substr(backslash + 1)),
+      ReplaceAll(base::ToUpperAscii(backslash == std::string::npos ? file : file.substr(backslash + 1)),
                  ".MDB", "");
-  const std::string upper_file = db::ToUpperAscii(file);
+  const std::string upper_file = base::ToUpperAscii(file);
   const std::string stamped =
       ReplaceAll(upper_file, name + ".MDB", name + date_digits + time_digits + ".MDB");
   if (stamped == upper_file) return std::nullopt;
   return folder + stamped;
-}
-
-std::string ExistingLockFile(const std::string& source_path) {
-  const size_t dot = source_path.find_last_of("./");
-  const std::string stem = dot != std::string::npos && source_path[dot] == '.'
-                               ? source_path.substr(0, dot)
-                               : source_path;
-  for (const char* extension : {".ldb", ".LDB"}) {
-    struct stat st;
-    if (::stat((stem + extension).c_str(), &st) == 0) return stem + extension;
-  }
-  return "";
 }
 
 void DurableCopy(const std::string& source, const std::string& destination) {

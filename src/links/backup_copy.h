@@ -19,10 +19,6 @@ std::optional<std::string> BackupPath(const std::string& source_path,
                                       const std::string& date_digits,
                                       const std::string& time_digits);
 
-// The lock file Access keeps beside a database it has open ("velda.ldb" for "velda.mdb"), when
-// one exists; empty otherwise.
-std::string ExistingLockFile(const std::string& source_path);
-
 // Copies `source` to `destination` durably: into a temporary file in the destination's folder,
 // created with the source's permission bits (never wider), synced, renamed over `destination`,
 // and the folder synced. Afterwards `destination` is either a complete copy on disk or what it

@@ -5,7 +5,7 @@
 
 #include "base/error.h"
 #include "base/trim.h"
-#include "db/ascii_case.h"
+#include "base/ascii_case.h"
 #include "db/connection_strings.h"
 #include "db/error.h"
 #include "db/mysql_quoting.h"
@@ -150,10 +150,10 @@ bool LinkRefresh::bDoTableLink(const std::string& /*CompanyCode*/, const std::st
       dbs->AppendTableDef(tdf);
       return true;
     }
-    const std::string c = db::ToUpperAscii(std::string(base::TrimSpaces(tdf.connect)));
+    const std::string c = base::ToUpperAscii(std::string(base::TrimSpaces(tdf.connect)));
     if (c.empty()) return false;  // a local table keeps its name
-    const bool same_table = db::ToUpperAscii(std::string(base::TrimSpaces(tdf.source_table_name))) == db::ToUpperAscii(name);
-    if (c.find(db::ToUpperAscii(connect)) != std::string::npos) return same_table;
+    const bool same_table = base::ToUpperAscii(std::string(base::TrimSpaces(tdf.source_table_name))) == base::ToUpperAscii(name);
+    if (c.find(base::ToUpperAscii(connect)) != std::string::npos) return same_table;
     if (!same_table) return false;
     // A link to the same table through another data source: point it here.
     tdf.connect = connect;

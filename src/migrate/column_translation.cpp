@@ -1,21 +1,11 @@
 #include "migrate/column_translation.h"
 
-#include <cctype>
+#include "base/ascii_case.h"
 
 namespace migrate {
 
-std::string LowerCase(std::string text) {
-  for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-std::string UpperCase(std::string text) {
-  for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 bool IsSelectedTable(const std::string& name) {
-  const std::string upper = UpperCase(name);
+  const std::string upper = base::ToUpperAscii(name);
   return upper.rfind("TBL", 0) == 0 || upper.rfind("W_", 0) == 0;
 }
 

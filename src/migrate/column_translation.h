@@ -14,10 +14,6 @@ namespace migrate {
 std::string ColumnDefinition(const std::string& mysql_table, const db::FieldInfo& column,
                              bool* auto_increment);
 
-// ASCII lower / upper case, as table names are compared and turned into MySQL names.
-std::string LowerCase(std::string text);
-std::string UpperCase(std::string text);
-
 // True for the application's own tables: the name begins with "TBL" or "W_" in any case.
 bool IsSelectedTable(const std::string& name);
 

@@ -4,6 +4,7 @@
 #include <future>
 #include <memory>
 
+#include "base/ascii_case.h"
 #include "db/error.h"
 #include "db/mysql_quoting.h"
 #include "migrate/column_translation.h"
@@ -25,7 +26,7 @@ bool LoadDataCopy::Carries(TableCopy& table, const db::Fields& fields) {
     std::unique_ptr<db::Recordset> engine = table.mysql().Execute(
         "SELECT ENGINE FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
         "AND TABLE_NAME = " + db::QuoteMySqlText(table.mysql_table()));
-    return !engine->Eof() && LowerCase(engine->Fields().Item(0).GetValue().ToString()) == "innodb";
+    return !engine->Eof() && base::ToLowerAscii(engine->Fields().Item(0).GetValue().ToString()) == "innodb";
   } catch (const db::Error& e) {
     if (e.number() != db::kProviderError) throw;
     return false;  // a server that will not say: INSERTs are right for every engine

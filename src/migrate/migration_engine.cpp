@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "base/ascii_case.h"
 #include "db/catalog.h"
 #include "db/dao.h"
 #include "db/error.h"
@@ -108,7 +109,7 @@ void MigrationEngine::PrepareSession() {
 void MigrationEngine::MigrateTable(const std::string& table) {
   last_statement_ = "SELECT * FROM " + table;
   std::unique_ptr<db::Recordset> columns = source_.Execute(last_statement_);
-  const std::string mysql_table = LowerCase(table);
+  const std::string mysql_table = base::ToLowerAscii(table);
   DropTable(mysql_table);
 
   std::string definitions, insert_columns, auto_number;
@@ -156,7 +157,7 @@ std::string MigrationEngine::ListPK(const std::string& tbl, const std::string& A
     }
   };
   for (const db::CatalogTable& table : catalog.Tables()) {
-    if (LowerCase(table.name) != tbl || table.indexes.empty()) continue;
+    if (base::ToLowerAscii(table.name) != tbl || table.indexes.empty()) continue;
     for (const db::CatalogIndex& index : table.indexes) {
       for (const db::CatalogColumn& column : index.columns) {
         if (index.primary_key) list = "`" + column.name + "`, " + list;

@@ -75,20 +75,6 @@ TEST(BackupPath, RefusesANameThatWouldGetNoStamp) {
   }
 }
 
-TEST(LockFile, FoundBesideTheDatabaseInEitherCase) {
-  const std::string folder = testenv::ScratchDir("backup_lock");
-  const std::string mdb = folder + "/velda.mdb";
-  WriteFile(mdb, "x");
-  EXPECT_EQ(ExistingLockFile(mdb), "");
-  WriteFile(folder + "/velda.LDB", "");
-  EXPECT_EQ(ExistingLockFile(mdb), folder + "/velda.LDB");
-  fs::remove(folder + "/velda.LDB");
-  WriteFile(folder + "/velda.ldb", "");
-  EXPECT_EQ(ExistingLockFile(mdb), folder + "/velda.ldb");
-  // Another database's lock file says nothing about this one.
-  EXPECT_EQ(ExistingLockFile(folder + "/other.mdb"), "");
-}
-
 TEST(DurableCopy, CopiesEveryByteWithTheSourcesModeAndReplacesTheOldCopy) {
   const std::string folder = testenv::ScratchDir("backup_copy");
   const std::string source = folder + "/velda.mdb";

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/ascii_case.h"
 #include "db/error.h"
 #include "db/field.h"
 #include "migrate/column_translation.h"
@@ -53,7 +54,7 @@ TEST(ColumnTranslation, SelectsTheApplicationsTablesByPrefix) {
     EXPECT_TRUE(IsSelectedTable(name)) << name;
   for (const char* name : {"MSysObjects", "Employees", "xtbl", "W", "tb", "w-log", ""})
     EXPECT_FALSE(IsSelectedTable(name)) << name;
-  EXPECT_EQ(LowerCase("tblLeave_Header"), "tblleave_header");
+  EXPECT_EQ(base::ToLowerAscii("tblLeave_Header"), "tblleave_header");
 }
 
 TEST(FixQuote, DoublesEveryQuoteAndTrimsOnlySpaces) {

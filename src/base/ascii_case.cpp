@@ -1,6 +1,6 @@
-#include "db/ascii_case.h"
+#include "base/ascii_case.h"
 
-namespace db {
+namespace base {
 namespace {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
@@ -24,4 +24,9 @@ std::string ToUpperAscii(std::string text) {
   return text;
 }
 
-}  // namespace db
+std::string ToLowerAscii(std::string text) {
+  for (char& c : text) c = Lower(c);
+  return text;
+}
+
+}  // namespace base
