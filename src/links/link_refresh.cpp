@@ -44,70 +44,12 @@ void LinkRefresh::Skip(const std::string& what, const std::exception& e) {
 
 std::string LinkRefresh::RefreshODBCLinks(const std::string& db_Code) {
   outcome_ = Outcome{};
-  std::string result = "FAIL";
-
-  // A new connection in effect: the one global object is closed and set up afresh, so that a
-  // caller holding DataSourceSession() never holds a dangling one.
-  db::Connection& data_source = DataSourceSession();
-  std::unique_ptr<db::Recordset> rs;
-  try {
-    if (data_source.State() == db::kAdStateOpen) data_source.Close();
-    data_source.SetCursorLocation(db::kAdUseClient);
-    data_source.SetConnectionString(db::DataSourceConnectionString(db_Code));
-    data_source.Open(data_source.ConnectionString(), "", "", db::kAdConnectUnspecified);
-  } catch (const std::exception& e) {
-    Skip("opening the data source " + db_Code, e);
-    outcome_.failure = base::DescriptionOf(e);
-  }
-  if (outcome_.failure.empty()) {
-    try {
-      rs = data_source.Execute(TableQuery(db_Code));
-    } catch (const std::exception& e) {
-      Skip(TableQuery(db_Code), e);
-      outcome_.failure = base::DescriptionOf(e);
-    }
-  }
-  if (!rs) {
-    // No table list: nothing to drop or link, and nothing to claim.
+  if (!ListTables(db_Code) || !CanLinkBeforeDropping()) {
+    // No table list, or no way to link what a DROP would take: nothing dropped, nothing to
+    // claim.
     screen_.SetPointer(ui::Pointer::kArrow);
-    return result;
+    return "FAIL";
   }
-
-  // The list is read whole before anything is dropped; a read that breaks off leaves the names
-  // after it untouched.
-  try {
-    if (!(rs->Eof() || rs->Bof())) {
-      while (!rs->Eof()) {
-        outcome_.tables.push_back(rs->Fields().Item("table_name").GetValue().ToString());
-        rs->MoveNext();
-      }
-    }
-  } catch (const std::exception& e) {
-    Skip("reading the table list", e);
-  }
-
-  // Every DROP below would be followed by a link that cannot be written when the engine cannot
-  // link, or when the file does not open through DAO: the table would simply be gone. Ask once
-  // before the first DROP.
-  bool to_walk = false;
-  for (const std::string& table_name : outcome_.tables) to_walk |= table_name != kExcludedTable;
-  if (to_walk) {
-    bool can_link = false;
-    try {
-      can_link = open_database_(source_path_, false, false, DaoConnect())->CanLinkTables();
-      if (!can_link)
-        outcome_.failure =
-            "Linked tables are not supported by this engine yet: nothing was dropped.";
-    } catch (const std::exception& e) {
-      Skip("opening " + source_path_ + " for its table definitions", e);
-      outcome_.failure = base::DescriptionOf(e);
-    }
-    if (!can_link) {
-      screen_.SetPointer(ui::Pointer::kArrow);
-      return result;
-    }
-  }
-
   for (const std::string& table_name : outcome_.tables) {
     if (table_name == kExcludedTable) continue;
     try {
@@ -123,10 +65,62 @@ std::string LinkRefresh::RefreshODBCLinks(const std::string& db_Code) {
     }
     (linked ? outcome_.linked : outcome_.not_linked).push_back(table_name);
   }
-
   screen_.SetPointer(ui::Pointer::kArrow);
-  result = "SUCCESS";
-  return result;
+  return "SUCCESS";
+}
+
+bool LinkRefresh::ListTables(const std::string& db_Code) {
+  // A new connection in effect: the one global object is closed and set up afresh, so that a
+  // caller holding DataSourceSession() never holds a dangling one.
+  db::Connection& data_source = DataSourceSession();
+  std::unique_ptr<db::Recordset> rs;
+  try {
+    if (data_source.State() == db::kAdStateOpen) data_source.Close();
+    data_source.SetCursorLocation(db::kAdUseClient);
+    data_source.SetConnectionString(db::DataSourceConnectionString(db_Code));
+    data_source.Open(data_source.ConnectionString(), "", "", db::kAdConnectUnspecified);
+  } catch (const std::exception& e) {
+    Skip("opening the data source " + db_Code, e);
+    outcome_.failure = base::DescriptionOf(e);
+    return false;
+  }
+  try {
+    rs = data_source.Execute(TableQuery(db_Code));
+  } catch (const std::exception& e) {
+    Skip(TableQuery(db_Code), e);
+    outcome_.failure = base::DescriptionOf(e);
+    return false;
+  }
+  // The list is read whole before anything is dropped; a read that breaks off leaves the names
+  // after it untouched.
+  try {
+    if (!(rs->Eof() || rs->Bof())) {
+      while (!rs->Eof()) {
+        outcome_.tables.push_back(rs->Fields().Item("table_name").GetValue().ToString());
+        rs->MoveNext();
+      }
+    }
+  } catch (const std::exception& e) {
+    Skip("reading the table list", e);
+  }
+  return true;
+}
+
+bool LinkRefresh::CanLinkBeforeDropping() {
+  // Every DROP would be followed by a link that cannot be written when the engine cannot link,
+  // or when the file does not open through DAO: the table would simply be gone. Ask once before
+  // the first DROP.
+  bool to_walk = false;
+  for (const std::string& table_name : outcome_.tables) to_walk |= table_name != kExcludedTable;
+  if (!to_walk) return true;
+  try {
+    if (open_database_(source_path_, false, false, DaoConnect())->CanLinkTables()) return true;
+    outcome_.failure = "Linked tables are not supported by this engine yet: nothing was dropped.";
+  } catch (const std::exception& e) {
+    Skip("opening " + source_path_ + " for its table definitions", e);
+    outcome_.failure = base::DescriptionOf(e);
+  }
+  return false;
 }
 
 bool LinkRefresh::bDoTableLink(const std::string& /*CompanyCode*/, const std::string& TableName) {

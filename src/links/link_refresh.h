@@ -64,6 +64,12 @@ class LinkRefresh {
 
  private:
   void Skip(const std::string& what, const std::exception& e);
+  // Reads the MySQL table names through the data source into the outcome; false, with the
+  // reason as the outcome's failure, when there is no list.
+  bool ListTables(const std::string& db_Code);
+  // Whether the file's engine can write the links that replace the tables about to be dropped
+  // (always, when nothing is to be walked); false with the reason as the outcome's failure.
+  bool CanLinkBeforeDropping();
 
   std::string source_path_;
   std::string database_;
