@@ -2,18 +2,16 @@
 
 #include <libxml/valid.h>
 #include <libxml/xmlstring.h>
-#include <libxml/xpath.h>
-#include <locale.h>
 
 #include <algorithm>
-#include <clocale>
 #include <cstdint>
-#include <cwctype>
-#include <memory>
 #include <new>
 #include <string_view>
 
 #include "base/error.h"
+#include "manifest/unicode_case.h"
+#include "manifest/xml_node.h"
+#include "manifest/xpath_query.h"
 
 namespace manifest {
 namespace {
@@ -21,114 +19,6 @@ namespace {
 constexpr long kInvalidArgument = 380;
 constexpr long kSubscriptOutOfRange = 9;
 constexpr long kTypeMismatch = 13;
-// E_FAIL: the XPath engine could not evaluate an expression.
-constexpr long kDomFailure = -2147467259;
-
-const xmlChar* Xml(const std::string& text) {
-  return reinterpret_cast<const xmlChar*>(text.c_str());
-}
-
-std::string Text(const xmlChar* text) {
-  return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
-}
-
-// The text content of a node (the text of an element and its descendants, an attribute's value).
-std::string Content(const xmlNode* node) {
-  xmlChar* content = xmlNodeGetContent(node);
-  std::string text = Text(content);
-  xmlFree(content);
-  return text;
-}
-
-std::string QualifiedName(const xmlNs* ns, const xmlChar* local_name) {
-  if (ns == nullptr || ns->prefix == nullptr) return Text(local_name);
-  return Text(ns->prefix) + ":" + Text(local_name);
-}
-
-// Stands for a byte that is not part of well-formed UTF-8: beyond every code point, so that it
-// equals only the same byte and has no case.
-constexpr char32_t kStrayByte = 0x110000;
-
-// One code point of `text` from `pos` on (advancing `pos`).
-char32_t NextCodePoint(std::string_view text, size_t& pos) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  int length = lead < 0x80           ? 1
-               : (lead >> 5) == 0x6  ? 2
-               : (lead >> 4) == 0xE  ? 3
-               : (lead >> 3) == 0x1E ? 4
-                                     : 0;
-  if (length == 0 || pos + length > text.size()) {
-    ++pos;
-    return kStrayByte + lead;
-  }
-  char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-  for (int i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(text[pos + i]);
-    if ((next & 0xC0) != 0x80) {
-      ++pos;
-      return kStrayByte + lead;
-    }
-    c = (c << 6) | (next & 0x3F);
-  }
-  pos += length;
-  return c;
-}
-
-// Lower case in the C.UTF-8 locale (the whole of Unicode's simple mappings), independent of the
-// process's own locale; ASCII only where that locale is missing.
-char32_t Lower(char32_t c) {
-  if (c >= kStrayByte) return c;
-  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  if (utf8 != static_cast<locale_t>(0)) return static_cast<char32_t>(towlower_l(c, utf8));
-  return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  size_t i = 0;
-  size_t j = 0;
-  while (i < a.size() && j < b.size()) {
-    if (Lower(NextCodePoint(a, i)) != Lower(NextCodePoint(b, j))) return false;
-  }
-  return i == a.size() && j == b.size();
-}
-
-// `text` as an XPath string literal that means exactly `text`: in apostrophes, in quotes when it
-// holds an apostrophe, or joined with concat() when it holds both.
-std::string XPathLiteral(const std::string& text) {
-  if (text.find('\'') == std::string::npos) return "'" + text + "'";
-  if (text.find('"') == std::string::npos) return "\"" + text + "\"";
-  std::string literal = "concat('";
-  for (char c : text) {
-    if (c == '\'') {
-      literal += "', \"'\", '";
-    } else {
-      literal += c;
-    }
-  }
-  return literal + "')";
-}
-
-void IgnoreXmlError(void*, xmlErrorPtr) {}
-
-struct XPathContextDeleter {
-  void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
-};
-struct XPathObjectDeleter {
-  void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
-};
-
-// Replaces the children of an element or attribute by one text node holding `value` as it is.
-void ReplaceWithText(xmlNode* node, const std::string& value) {
-  xmlFreeNodeList(node->children);
-  node->children = nullptr;
-  node->last = nullptr;
-  if (value.empty()) return;
-  xmlNode* text = xmlNewDocTextLen(node->doc, Xml(value), static_cast<int>(value.size()));
-  if (text == nullptr) throw std::bad_alloc();
-  text->parent = node;
-  node->children = text;
-  node->last = text;
-}
 
 }  // namespace
 
@@ -337,17 +227,7 @@ bool cManifestEntryEx::isElementDescendantOf(const std::string& ancestor,
   const std::string expression =
       (include_prefix ? "ancestor::*[name()=" : "ancestor::*[local-name()=") +
       XPathLiteral(ancestor) + "]";
-  std::unique_ptr<xmlXPathContext, XPathContextDeleter> context(xmlXPathNewContext(element_->doc));
-  if (!context) throw std::bad_alloc();
-  context->node = element_;
-  context->error = IgnoreXmlError;
-  std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
-      xmlXPathEvalExpression(Xml(expression), context.get()));
-  if (!result) {
-    throw base::Error(kDomFailure, "The XPath expression " + expression + " could not be evaluated");
-  }
-  return result->type == XPATH_NODESET && result->nodesetval != nullptr &&
-         result->nodesetval->nodeNr > 0;
+  return XPathFindsNodes(element_, expression);
 }
 
 std::string cManifestEntryEx::GetNamespaceInfo(const AttributeIndex& attribute, bool prefix) const {
