@@ -1,77 +1,16 @@
-// UPDATE through the Jet provider: the statement's form and its faults, and the flag statement on
-// a local table of a copy of the sample.
+// UPDATE through the Jet provider: the flag statement on a local table of a copy of the sample.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "db/error.h"
 #include "db/jet_provider.h"
-#include "db/jet_sql.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Fault(const std::string& text) {
-  try {
-    db::ParseUpdate(text);
-  } catch (const db::Error& e) {
-    EXPECT_EQ(e.number(), db::kProviderError);
-    return e.description();
-  }
-  return "no error";
-}
-
-TEST(ParseUpdate, ReadsTheFlagStatementAndItsRelatives) {
-  EXPECT_FALSE(db::ParseUpdate("SELECT * FROM x"));
-  EXPECT_FALSE(db::ParseUpdate("UPDATED x SET a = 1"));
-
-  std::optional<db::UpdateStatement> s =
-      db::ParseUpdate("UPDATE tblSystem_Parameter_A SET ISMySQLDB = 'YES'");
-  ASSERT_TRUE(s);
-  EXPECT_EQ(s->table, "tblSystem_Parameter_A");
-  ASSERT_EQ(s->set.size(), 1u);
-  EXPECT_EQ(s->set[0].column, "ISMySQLDB");
-  EXPECT_EQ(s->set[0].value, jet::Value(std::string("YES")));
-  EXPECT_FALSE(s->where);
-
-  s = db::ParseUpdate(
-      " update [Tbl X] set [a b]='it''s', c=-12,d = 2.5e1 ,e=NULL, f = \"say \"\"hi\"\"\" "
-      "where [K]='O''Neil';  ");
-  ASSERT_TRUE(s);
-  EXPECT_EQ(s->table, "Tbl X");
-  ASSERT_EQ(s->set.size(), 5u);
-  EXPECT_EQ(s->set[0].column, "a b");
-  EXPECT_EQ(s->set[0].value, jet::Value(std::string("it's")));
-  EXPECT_EQ(s->set[1].value, jet::Value(int64_t{-12}));
-  EXPECT_EQ(s->set[2].value, jet::Value(25.0));
-  EXPECT_TRUE(jet::IsNull(s->set[3].value));
-  EXPECT_EQ(s->set[4].value, jet::Value(std::string("say \"hi\"")));
-  ASSERT_TRUE(s->where);
-  EXPECT_EQ(s->where->column, "K");
-  EXPECT_EQ(s->where->value, jet::Value(std::string("O'Neil")));
-  // A whole number beyond 64 bits is still a number.
-  s = db::ParseUpdate("UPDATE t SET a = 99999999999999999999");
-  ASSERT_TRUE(s);
-  EXPECT_EQ(s->set[0].value, jet::Value(1e20));
-}
-
-TEST(ParseUpdate, NamesEachFault) {
-  EXPECT_NE(Fault("UPDATE t SET a = 'open").find("not closed"), std::string::npos);
-  EXPECT_NE(Fault("UPDATE t a = 1").find("SET expected"), std::string::npos);
-  EXPECT_NE(Fault("UPDATE t SET a 1").find("'=' expected after a"), std::string::npos);
-  EXPECT_NE(Fault("UPDATE t SET a = ").find("a value expected"), std::string::npos);
-  EXPECT_NE(Fault("UPDATE t SET a = b").find("a value expected"), std::string::npos);
-  EXPECT_NE(Fault("UPDATE t SET a = 12abc").find("a value expected"), std::string::npos);
-  EXPECT_NE(Fault("UPDATE [t SET a = 1").find("not closed"), std::string::npos);
-  EXPECT_NE(Fault("UPDATE t SET a = 1 WHERE b > 2").find("'=' expected after b"),
-            std::string::npos);
-  EXPECT_NE(Fault("UPDATE t SET a = 1; DROP TABLE t").find("unexpected text"), std::string::npos);
-  EXPECT_NE(Fault("UPDATE t SET a = 1 WHERE b = 2 AND c = 3").find("unexpected text"),
-            std::string::npos);
-}
 
 TEST(JetUpdate, TheFlagStatementChangesTheLocalTable) {
   const std::string path =
