@@ -1,6 +1,7 @@
 #include "jet/general_sort_key.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "jet/general_sort_codes.h"
@@ -94,6 +95,16 @@ class KeyBuilder {
 
  private:
   static const SortCodeRun& RunOf(char16_t unit) {
+    // Most texts are Latin-1: its runs are looked up once.
+    static const std::array<const SortCodeRun*, 256> latin1 = [] {
+      std::array<const SortCodeRun*, 256> runs{};
+      for (char16_t u = 0; u < 256; ++u) runs[u] = &Search(u);
+      return runs;
+    }();
+    return unit < 256 ? *latin1[unit] : Search(unit);
+  }
+
+  static const SortCodeRun& Search(char16_t unit) {
     const SortCodeRun* end = kGeneralSortCodes + kGeneralSortCodeRuns;
     const SortCodeRun* after = std::upper_bound(
         kGeneralSortCodes, end, unit, [](char16_t u, const SortCodeRun& r) { return u < r.first; });
