@@ -109,6 +109,7 @@ TEST(TextKeyWrites, RefusesATextWithoutAKeyBeforeWriting) {
   EXPECT_THROW(jet::UpdateRows(db, "tblEmployee", {{"EmpCode", std::string("a\U0001F600")}},
                                jet::ColumnValue{"EmpID", int64_t{1}}),
                jet::Error);
+  EXPECT_EQ(testenv::FileBytes(path), original);
   // Unique in the index: "STRASSE" and "straße" are one key.
   jet::UpdateRows(db, "tblEmployee", {{"EmpCode", std::string("straße")}},
                   jet::ColumnValue{"EmpID", int64_t{1}});
