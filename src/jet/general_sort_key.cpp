@@ -1,153 +1,178 @@
 #include "jet/general_sort_key.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
-#include <vector>
+
+#include "jet/general_sort_codes.h"
+#include "jet/text.h"
 
 namespace jet {
 namespace {
 
-enum CodeClass : uint8_t { kIgnored, kUnprintable, kSimple, kInternational };
+// A key has up to four parts: the inline bytes of every character, then 0x01; the accent bytes,
+// one per position (0x02 where a position has none, trailing ones dropped); then, when there are
+// kana or unprintable characters, 01 01, the kana marks, and 01 with each unprintable character's
+// position and code; then 0x00. The per-character codes are general_sort_codes.cpp.
+//
+// Positions. Until the first accent byte, a position is a sort element: an expansion counts once
+// per element (ß = "ss" takes two, so the accent of the ä in "Plutzer Lebensmittelgroßmärkte AG"
+// sits at position 26, and the hyphen in "NuNuCa Nuß-Nougat" at 11). From the first accent byte
+// on, a character counts once, whatever its elements: an unprintable character's position is then
+// the number of accent bytes written plus the characters since the last accented one. Both halves
+// are what Access wrote: its Northwind samples (Jet 4.0) for the first; for the second, a key in
+// testUnicodeCompV2003.mdb (written by a later Access) that has Æ, Þ, ß, æ and þ after accented
+// letters. Jackcess counts characters throughout and so misses the first; where the two differ,
+// this follows Access.
+class KeyBuilder {
+ public:
+  explicit KeyBuilder(bool ordering_only) : ordering_only_(ordering_only) {}
 
-// How one character of U+0000..U+00FF sorts. kSimple: `first` and, when not 0, `second` are its
-// bytes in the key. kInternational: `first` is its base letter's byte, `extra` the accent's.
-// kUnprintable: `first` is its code in the key's unprintable part.
-struct Code {
-  CodeClass kind;
-  uint8_t first;
-  uint8_t second;
-  uint8_t extra;
-};
-
-constexpr Code X() { return {kIgnored, 0, 0, 0}; }
-constexpr Code U(uint8_t code) { return {kUnprintable, code, 0, 0}; }
-constexpr Code S(uint8_t first, uint8_t second = 0) { return {kSimple, first, second, 0}; }
-constexpr Code I(uint8_t base, uint8_t extra) { return {kInternational, base, 0, extra}; }
-
-// The General (version 0) codes; lower-case letters share the upper-case ones.
-constexpr Code kCodes[256] = {
-    X(), U(0x03), U(0x04), U(0x05), U(0x06), U(0x07), U(0x08), U(0x09),  // U+0000
-    U(0x0A), S(0x08, 0x03), S(0x08, 0x04), S(0x08, 0x05), S(0x08, 0x06), S(0x08, 0x07),  // U+0008
-    U(0x0B), U(0x0C), U(0x0D), U(0x0E), U(0x0F), U(0x10), U(0x11), U(0x12),  // U+000E
-    U(0x13), U(0x14), U(0x15), U(0x16), U(0x17), U(0x18), U(0x19), U(0x1A),  // U+0016
-    U(0x1B), U(0x1C), S(0x07), S(0x09), S(0x0A), S(0x0C), S(0x0E), S(0x10),  // U+001E
-    S(0x12), U(0x80), S(0x14), S(0x16), S(0x18), S(0x2C), S(0x1A), U(0x82),  // U+0026
-    S(0x1C), S(0x1E), S(0x36), S(0x38), S(0x3A), S(0x3C), S(0x3E), S(0x40),  // U+002E
-    S(0x42), S(0x44), S(0x46), S(0x48), S(0x20), S(0x22), S(0x2E), S(0x30),  // U+0036
-    S(0x32), S(0x24), S(0x26), S(0x4A), S(0x4C), S(0x4D), S(0x4F), S(0x51),  // U+003E
-    S(0x53), S(0x55), S(0x57), S(0x59), S(0x5B), S(0x5C), S(0x5E), S(0x60),  // U+0046
-    S(0x62), S(0x64), S(0x66), S(0x68), S(0x69), S(0x6B), S(0x6D), S(0x6F),  // U+004E
-    S(0x71), S(0x73), S(0x75), S(0x76), S(0x78), S(0x27), S(0x29), S(0x2A),  // U+0056
-    S(0x2B, 0x02), S(0x2B, 0x03), S(0x2B, 0x07), S(0x4A), S(0x4C), S(0x4D), S(0x4F),  // U+005E
-    S(0x51), S(0x53), S(0x55), S(0x57), S(0x59), S(0x5B), S(0x5C), S(0x5E),  // U+0065
-    S(0x60), S(0x62), S(0x64), S(0x66), S(0x68), S(0x69), S(0x6B), S(0x6D),  // U+006D
-    S(0x6F), S(0x71), S(0x73), S(0x75), S(0x76), S(0x78), S(0x2B, 0x09), S(0x2B, 0x0B),  // U+0075
-    S(0x2B, 0x0D), S(0x2B, 0x0F), U(0x1D), U(0x1E), U(0x1F), U(0x20), U(0x21), U(0x22),  // U+007D
-    U(0x23), U(0x24), U(0x25), U(0x26), U(0x27), U(0x28), U(0x29), U(0x2A),  // U+0085
-    U(0x2B), U(0x2C), U(0x2D), U(0x2E), U(0x2F), U(0x30), U(0x31), U(0x32),  // U+008D
-    U(0x33), U(0x34), U(0x35), U(0x36), U(0x37), U(0x38), U(0x39), U(0x3A),  // U+0095
-    U(0x3B), U(0x3C), U(0x3D), S(0x08, 0x02), S(0x2B, 0x10), S(0x34, 0xA6),  // U+009D
-    S(0x34, 0xA7), S(0x34, 0xA8), S(0x34, 0xA9), S(0x2B, 0x11), S(0x34, 0xAA),  // U+00A3
-    S(0x2B, 0x12), S(0x34, 0xAB), I(0x4A, 0x03), S(0x33, 0x05), S(0x34, 0xAC), U(0x83),  // U+00A8
-    S(0x34, 0xAD), S(0x2B, 0x13), S(0x34, 0xAE), S(0x33, 0x04), S(0x3A), S(0x3C),  // U+00AE
-    S(0x2B, 0x14), S(0x34, 0xAF), S(0x34, 0xB0), S(0x34, 0xB1), S(0x2B, 0x15), S(0x38),  // U+00B4
-    I(0x64, 0x03), S(0x33, 0x07), S(0x37, 0x12), S(0x37, 0x16), S(0x37, 0x1A),  // U+00BA
-    S(0x2B, 0x16), I(0x4A, 0x0F), I(0x4A, 0x0E), I(0x4A, 0x12), I(0x4A, 0x19),  // U+00BF
-    I(0x4A, 0x13), I(0x4A, 0x1A), S(0x4A, 0x51), I(0x4D, 0x1C), I(0x51, 0x0F),  // U+00C4
-    I(0x51, 0x0E), I(0x51, 0x12), I(0x51, 0x13), I(0x59, 0x0F), I(0x59, 0x0E),  // U+00C9
-    I(0x59, 0x12), I(0x59, 0x13), I(0x4F, 0x68), I(0x62, 0x19), I(0x64, 0x0F),  // U+00CE
-    I(0x64, 0x0E), I(0x64, 0x12), I(0x64, 0x19), I(0x64, 0x13), S(0x33, 0x09),  // U+00D3
-    I(0x64, 0x21), I(0x6F, 0x0F), I(0x6F, 0x0E), I(0x6F, 0x12), I(0x6F, 0x13),  // U+00D8
-    I(0x76, 0x0E), S(0x6D, 0x57), S(0x6B, 0x6B), I(0x4A, 0x0F), I(0x4A, 0x0E),  // U+00DD
-    I(0x4A, 0x12), I(0x4A, 0x19), I(0x4A, 0x13), I(0x4A, 0x1A), S(0x4A, 0x51),  // U+00E2
-    I(0x4D, 0x1C), I(0x51, 0x0F), I(0x51, 0x0E), I(0x51, 0x12), I(0x51, 0x13),  // U+00E7
-    I(0x59, 0x0F), I(0x59, 0x0E), I(0x59, 0x12), I(0x59, 0x13), I(0x4F, 0x68),  // U+00EC
-    I(0x62, 0x19), I(0x64, 0x0F), I(0x64, 0x0E), I(0x64, 0x12), I(0x64, 0x19),  // U+00F1
-    I(0x64, 0x13), S(0x33, 0x0A), I(0x64, 0x21), I(0x6F, 0x0F), I(0x6F, 0x0E),  // U+00F6
-    I(0x6F, 0x12), I(0x6F, 0x13), I(0x76, 0x0E), S(0x6D, 0x57), I(0x76, 0x13),  // U+00FB
-};
-
-// Decodes one UTF-8 character at `*pos`; a malformed byte stands for itself.
-uint32_t NextCodePoint(std::string_view s, size_t* pos) {
-  const auto b0 = static_cast<unsigned char>(s[*pos]);
-  int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : 0;
-  if (extra == 0 || *pos + static_cast<size_t>(extra) >= s.size()) {
-    ++*pos;
-    return b0;
-  }
-  uint32_t cp = b0 & (0x3F >> extra);
-  for (int i = 1; i <= extra; ++i) {
-    const auto b = static_cast<unsigned char>(s[*pos + i]);
-    if ((b & 0xC0) != 0x80) {
-      ++*pos;
-      return b0;
+  // Adds one UTF-16 unit; false when it has no key (and the key is not for ordering only).
+  bool Add(char16_t unit) {
+    const SortCodeRun& run = RunOf(unit);
+    const uint32_t code = run.code + run.step * static_cast<uint32_t>(unit - run.first);
+    const size_t at = position_;
+    switch (run.kind) {
+      case kIgnored:
+        return true;
+      case kNoKey:
+        if (!ordering_only_) return false;
+        inline_ += '\xFF';
+        Append(&inline_, unit, 2);
+        ++position_;
+        return true;
+      case kSimple:
+        Append(&inline_, code, run.inline_length);
+        position_ += accents_started_ ? 1 : run.elements;
+        return true;
+      case kAccented:
+      case kKana:
+      case kSmallKana:
+        if (run.extra_length != 0) accents_started_ = true;
+        Append(&inline_, code, run.inline_length);
+        position_ += accents_started_ ? 1 : run.elements;
+        if (run.extra_length != 0) {
+          PadAccents(at);
+          Append(&accents_, run.extra, run.extra_length);
+          ++accented_chars_;
+        }
+        if (run.kind != kAccented) kana_ += run.kind == kSmallKana ? '\x02' : '\x03';
+        return true;
+      case kModifier:
+        accents_started_ = true;
+        PadAccents(at);
+        if (accents_.empty()) {
+          accents_ += static_cast<char>(run.extra);
+          modifier_prefix_ = 1;
+        } else {
+          accents_.back() = static_cast<char>(static_cast<uint8_t>(accents_.back()) + run.extra);
+        }
+        return true;
+      case kUnprintable:
+        AddUnprintable(at, static_cast<uint8_t>(run.extra));
+        return true;
     }
-    cp = (cp << 6) | (b & 0x3F);
+    return false;
   }
-  *pos += static_cast<size_t>(extra) + 1;
-  return cp;
+
+  std::string Finish() {
+    std::string key = std::move(inline_);
+    key += '\x01';
+    while (!accents_.empty() && static_cast<uint8_t>(accents_.back()) <= 0x02) accents_.pop_back();
+    key += accents_;
+    if (!kana_.empty() || !unprintables_.empty()) {
+      key += "\x01\x01";
+      if (!kana_.empty()) AppendKanaMarks(&key);
+      if (!unprintables_.empty()) {
+        key += '\x01';
+        key += unprintables_;
+      }
+    }
+    key += '\x00';
+    return key;
+  }
+
+ private:
+  static const SortCodeRun& RunOf(char16_t unit) {
+    // Most texts are Latin-1: its runs are looked up once.
+    static const std::array<const SortCodeRun*, 256> latin1 = [] {
+      std::array<const SortCodeRun*, 256> runs{};
+      for (char16_t u = 0; u < 256; ++u) runs[u] = &Search(u);
+      return runs;
+    }();
+    return unit < 256 ? *latin1[unit] : Search(unit);
+  }
+
+  static const SortCodeRun& Search(char16_t unit) {
+    const SortCodeRun* end = kGeneralSortCodes + kGeneralSortCodeRuns;
+    const SortCodeRun* after = std::upper_bound(
+        kGeneralSortCodes, end, unit, [](char16_t u, const SortCodeRun& r) { return u < r.first; });
+    return *(after - 1);  // the first run starts at U+0000
+  }
+
+  static void Append(std::string* out, uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i)
+      out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  }
+
+  // Fills the positions before `at` that have no accent byte with 0x02.
+  void PadAccents(size_t at) {
+    if (accented_chars_ < at) {
+      accents_.append(at - accented_chars_, '\x02');
+      accented_chars_ = at;
+    }
+  }
+
+  void AddUnprintable(size_t at, uint8_t code) {
+    const size_t position =
+        accents_started_ ? accents_.size() + (at - accented_chars_) - modifier_prefix_ : at;
+    Append(&unprintables_, 0x8000u | static_cast<uint32_t>(7 + 4 * position), 2);
+    unprintables_ += '\x06';
+    unprintables_ += static_cast<char>(code);
+  }
+
+  // Kana marks, 2 bits each, three to a byte under 0x80 (trailing plain-kana marks dropped), then
+  // a fixed tail, and 0xFF when unprintable codes follow.
+  void AppendKanaMarks(std::string* key) const {
+    std::string marks = kana_;
+    while (!marks.empty() && marks.back() == '\x03') marks.pop_back();
+    for (size_t i = 0; i < marks.size(); i += 3) {
+      uint8_t byte = 0x80;
+      for (size_t j = 0; j < 3 && i + j < marks.size(); ++j)
+        byte |= static_cast<uint8_t>(marks[i + j] << (2 * (2 - j)));
+      *key += static_cast<char>(byte);
+    }
+    *key += std::string("\xFF\x02\x80\xFF\x80", 5);
+    if (!unprintables_.empty()) *key += '\xFF';
+  }
+
+  const bool ordering_only_;
+  std::string inline_;
+  std::string accents_;
+  std::string kana_;          // one mark per kana: 2 small, 3 plain
+  std::string unprintables_;  // position (2 bytes), 0x06, code
+  size_t position_ = 0;       // positions so far (see above)
+  bool accents_started_ = false;
+  size_t accented_chars_ = 0;   // positions the accent bytes cover
+  size_t modifier_prefix_ = 0;  // 1 when a combining mark came before any accent byte
+};
+
+std::optional<std::string> Key(std::string_view utf8, bool ordering_only) {
+  std::u16string text = Utf8ToUtf16(utf8);
+  if (text.size() > 255) text.resize(255);
+  while (!text.empty() && text.back() == u' ') text.pop_back();
+  KeyBuilder builder(ordering_only);
+  for (char16_t unit : text) {
+    if (!builder.Add(unit)) return std::nullopt;
+  }
+  return builder.Finish();
 }
 
 }  // namespace
 
-std::string GeneralSortKey(std::string_view utf8) {
-  std::vector<uint32_t> text;
-  for (size_t pos = 0; pos < utf8.size() && text.size() < 255;)
-    text.push_back(NextCodePoint(utf8, &pos));
-  while (!text.empty() && text.back() == ' ') text.pop_back();
+std::optional<std::string> GeneralTextKey(std::string_view utf8) { return Key(utf8, false); }
 
-  std::string key;
-  std::string extras;           // one byte per inline character, 0x02 for "none"
-  bool any_extra = false;
-  std::vector<std::pair<size_t, uint8_t>> unprintables;  // (inline characters before, code)
-  size_t inline_count = 0;
-  for (uint32_t cp : text) {
-    if (cp > 0xFF) {
-      key += static_cast<char>(0xFF);
-      key += static_cast<char>((cp >> 16) & 0xFF);
-      key += static_cast<char>((cp >> 8) & 0xFF);
-      key += static_cast<char>(cp & 0xFF);
-      extras += '\x02';
-      ++inline_count;
-      continue;
-    }
-    const Code& code = kCodes[cp];
-    switch (code.kind) {
-      case kIgnored:
-        break;
-      case kUnprintable:
-        unprintables.emplace_back(inline_count, code.first);
-        break;
-      case kSimple:
-        key += static_cast<char>(code.first);
-        if (code.second != 0) key += static_cast<char>(code.second);
-        extras += '\x02';
-        ++inline_count;
-        break;
-      case kInternational:
-        key += static_cast<char>(code.first);
-        extras += static_cast<char>(code.extra);
-        any_extra = true;
-        ++inline_count;
-        break;
-    }
-  }
-  key += '\x01';
-  if (any_extra) {
-    while (!extras.empty() && static_cast<unsigned char>(extras.back()) <= 0x02) extras.pop_back();
-    key += extras;
-  }
-  if (!unprintables.empty()) {
-    key += "\x01\x01\x01";
-    for (const auto& [before, code] : unprintables) {
-      const unsigned position = 0x8000u | static_cast<unsigned>(7 + 4 * before);
-      key += static_cast<char>(position >> 8);
-      key += static_cast<char>(position & 0xFF);
-      key += '\x06';
-      key += static_cast<char>(code);
-    }
-  }
-  key += '\x00';
-  return key;
-}
+std::string GeneralSortKey(std::string_view utf8) { return *Key(utf8, true); }
 
 }  // namespace jet

@@ -369,7 +369,7 @@ std::optional<IndexEntry> IndexEntryForRow(const TableDef& def, const RealIndex&
   std::optional<std::string> key = EncodeIndexKey(def, index, values);
   if (!key) {
     throw Error("the key of a row in index " + std::to_string(index.number) +
-                " cannot be computed here (a text in another sort order or beyond U+00FF, or a "
+                " cannot be computed here (a text in another sort order or beyond U+FFFF, or a "
                 "Decimal); nothing was written");
   }
   IndexEntry entry;

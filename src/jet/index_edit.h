@@ -28,7 +28,7 @@ void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
 // The leaf entry of the row at `row` (values in the order of def.columns) in `index`: its key
 // and row pointer. Nothing when the row stays out of the index (an index that ignores nulls, every
 // key column NULL). Throws jet::Error when the key cannot be computed here (a text in another
-// sort order, a character beyond U+00FF, a Decimal): a guessed key would corrupt the index.
+// sort order, a character beyond U+FFFF, a Decimal): a guessed key would corrupt the index.
 std::optional<IndexEntry> IndexEntryForRow(const TableDef& def, const RealIndex& index,
                                            const std::vector<Value>& values, RowPointer row);
 

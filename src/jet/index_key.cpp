@@ -81,14 +81,6 @@ std::optional<std::string> GuidBytes(const std::string& text) {
   return out;
 }
 
-// Texts outside U+0000..U+00FF have sort codes this engine does not carry.
-bool Latin1Only(const std::string& utf8) {
-  for (unsigned char c : utf8) {
-    if (c >= 0xC4) return false;  // lead bytes of U+0100 and above
-  }
-  return true;
-}
-
 std::optional<std::string> Segment(const Column& column, const Value& value, bool ascending) {
   std::string bytes;
   bool inverted_whole = true;
@@ -142,11 +134,12 @@ std::optional<std::string> Segment(const Column& column, const Value& value, boo
     case kTypeText:
     case kTypeMemo: {
       const std::string* s = std::get_if<std::string>(&value);
-      if (s == nullptr || column.collation != 1033 || column.collation_version != 0 ||
-          !Latin1Only(*s)) {
+      if (s == nullptr || column.collation != 1033 || column.collation_version != 0) {
         return std::nullopt;
       }
-      bytes = GeneralSortKey(*s);
+      std::optional<std::string> text_key = GeneralTextKey(*s);
+      if (!text_key) return std::nullopt;
+      bytes = std::move(*text_key);
       if (!ascending) {
         for (char& c : bytes) c = static_cast<char>(~c);
         bytes += '\0';

@@ -14,7 +14,7 @@ namespace jet {
 // The key bytes of `index` for one row (`values` in the order of def.columns), as Jet 4 writes
 // them in index entries: per key column a flag byte (0x7F ascending, 0x80 descending; 0x00/0xFF
 // for NULL) and the value's sortable bytes. Nothing when the key cannot be computed here: a text
-// in another sort order than General (1033, version 0), a character beyond U+00FF, a Decimal.
+// in another sort order than General (1033, version 0), a character beyond U+FFFF, a Decimal.
 std::optional<std::string> EncodeIndexKey(const TableDef& def, const RealIndex& index,
                                           const std::vector<Value>& values);
 

@@ -6,6 +6,7 @@
 
 #include "base/utf16.h"
 #include "jet/byte_order.h"
+#include "jet/catalogue_name_key.h"
 #include "jet/data_page_edit.h"
 #include "jet/drop_table.h"
 #include "jet/error.h"
@@ -348,6 +349,7 @@ void CreateOdbcLink(Database& db, const std::string& name, const std::string& co
     throw Error(file + ": the catalogue lacks its Id or ParentIdName index");
   }
   RequireWritableSortOrder(RequireColumn(catalogue, "Name", file), "MSysObjects.Name", file);
+  RequireFreeCatalogueKey(cache, catalogue, *name_index, facts.tables_id, name);
   try {
     // The cached structure: unreachable until the catalogue row names it.
     const WrittenTableDef written = WriteTableDef(cache, structure);
