@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/utf16.h"
 #include "jet/general_sort_codes.h"
-#include "jet/text.h"
 
 namespace jet {
 namespace {
@@ -159,7 +159,7 @@ class KeyBuilder {
 };
 
 std::optional<std::string> Key(std::string_view utf8, bool ordering_only) {
-  std::u16string text = Utf8ToUtf16(utf8);
+  std::u16string text = base::Utf8ToUtf16(utf8);
   if (text.size() > 255) text.resize(255);
   while (!text.empty() && text.back() == u' ') text.pop_back();
   KeyBuilder builder(ordering_only);

@@ -11,7 +11,7 @@ namespace jet {
 // Access 2000-2003 files, "General - Legacy" in later Access), without the leading 0x7F flag, as
 // Access writes them: comparing two keys byte by byte (unsigned) orders the texts as a Jet index
 // on them does. Case is folded; trailing blanks and everything after the first 255 UTF-16 units
-// are ignored. `utf8` is UTF-8, read the way it is stored (jet::Utf8ToUtf16). Nothing when a
+// are ignored. `utf8` is UTF-8, read the way it is stored (base::Utf8ToUtf16). Nothing when a
 // character has no known key: one beyond U+FFFF (stored as a surrogate pair).
 std::optional<std::string> GeneralTextKey(std::string_view utf8);
 

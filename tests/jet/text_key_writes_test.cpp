@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/utf16.h"
 #include "jet/check.h"
 #include "jet/drop_table.h"
 #include "jet/odbc_link.h"
@@ -86,7 +87,7 @@ TEST(TextKeyWrites, UpdatesOfAnIndexedTextColumnStayExact) {
       jet::Database db = jet::Database::Open(path, "qarnivel");
       for (int64_t id : ids) {
         const std::string code = Code(n++);
-        ASSERT_LE(jet::Utf8ToUtf16(code).size(), 10u) << code;
+        ASSERT_LE(base::Utf8ToUtf16(code).size(), 10u) << code;
         ASSERT_EQ(
             jet::UpdateRows(db, "tblEmployee", {{"EmpCode", code}}, jet::ColumnValue{"EmpID", id}),
             1u)
