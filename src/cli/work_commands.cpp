@@ -51,10 +51,6 @@ int RunMigrate(const Arguments& a, std::ostream& out, std::ostream& err) {
   ui::ConsoleScreen screen(out, err);
   CommandLineView view;
   forms::frmConvert_To_MySQL form(fields.Fields(), screen, view);
-  form.SetProgressCallback([&err](const migrate::Progress& p) {
-    err << "table " << p.table_number << " of " << p.table_count << ": " << p.table_name << ", "
-        << p.rows_copied << " rows\n";
-  });
   if (a.Flag("--row-at-a-time")) form.SetRowAtATime(true);
   form.Confirm_Click();
   const std::string& result = form.LastMigrationResult();

@@ -106,7 +106,7 @@ class JetDatabase : public Database {
     return jet::DateTimeToJetDate(t);
   }
 
-  static TableDef Describe(const jet::CatalogueEntry& entry) {
+  TableDef Describe(const jet::CatalogueEntry& entry) {
     TableDef def;
     def.name = entry.name;
     def.system = entry.kind == jet::TableKind::kSystem;
@@ -121,6 +121,12 @@ class JetDatabase : public Database {
         break;
       case jet::TableKind::kLocal:
       case jet::TableKind::kSystem:
+        try {
+          def.record_count = static_cast<long>(database_.GetTableDef(entry.name).row_count);
+        } catch (const jet::Error&) {
+          // Only a progress display asks for the count; the table's own reading reports a
+          // definition that cannot be read.
+        }
         break;
     }
     return def;

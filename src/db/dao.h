@@ -18,6 +18,8 @@ struct TableDef {
   // The table's name in the linked source; empty for a local table.
   std::string source_table_name;
   bool system = false;
+  // The rows of a local or system table, as its definition counts them; -1 for a link.
+  long record_count = -1;
 };
 
 // A DAO-shaped database: the source file opened a further time for its table definitions.
@@ -32,7 +34,9 @@ class Database {
 
   // CreateTableDef(name): a new definition that belongs to no database until AppendTableDef.
   // The caller sets its `connect` and `source_table_name`; nothing is written here.
-  static TableDef CreateTableDef(const std::string& name) { return TableDef{name, {}, {}, false}; }
+  static TableDef CreateTableDef(const std::string& name) {
+    return TableDef{name, {}, {}, false, -1};
+  }
 
   // Whether this engine writes linked table definitions (AppendTableDef, RefreshLink). A caller
   // that drops a table before linking its name anew asks first, so that an engine without

@@ -16,6 +16,25 @@
 
 namespace forms {
 
+// Ends the progress display of a command however the command ends; End() ends it earlier, before
+// the command's last message.
+class ProgressScope {
+ public:
+  explicit ProgressScope(ui::Screen& screen) : screen_(screen) {}
+  ~ProgressScope() { End(); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+  void End() {
+    if (ended_) return;
+    ended_ = true;
+    screen_.EndProgress();
+  }
+
+ private:
+  ui::Screen& screen_;
+  bool ended_ = false;
+};
+
 // The main window's six text fields, as the commands see them.
 struct MainWindowFields {
   input::TextField& txtSource_Path_MDB;
@@ -85,8 +104,6 @@ class frmConvert_To_MySQL {
   const std::string& LastMigrationResult() const { return last_result_; }
   // The engine of the last migration that ran (its migrated and skipped tables); null before.
   const migrate::MigrationEngine* LastMigration() const { return engine_.get(); }
-  // Passed to the engine of every later migration.
-  void SetProgressCallback(migrate::ProgressCallback callback) { progress_ = std::move(callback); }
   // Passed to the engine of every later migration: one INSERT per row, for comparison.
   void SetRowAtATime(bool row_at_a_time) { row_at_a_time_ = row_at_a_time; }
 
@@ -124,7 +141,7 @@ class frmConvert_To_MySQL {
   bool BackUpSource(const std::string& path);
   // The refresh-link command's relink through the registered data source, the flag statement
   // and the command's last message.
-  void RelinkTables(const std::string& path);
+  void RelinkTables(const std::string& path, ProgressScope& progress);
   void EnableWorkButtons(bool enabled);
   db::MySqlSettings Settings() const;
   void GotFocus(input::TextField& field);
@@ -137,7 +154,6 @@ class frmConvert_To_MySQL {
   std::string migrate_password_success_;
   std::string last_result_;
   std::unique_ptr<migrate::MigrationEngine> engine_;
-  migrate::ProgressCallback progress_;
   bool row_at_a_time_ = false;
   std::string last_link_result_;
   std::string last_backup_;

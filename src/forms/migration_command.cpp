@@ -23,10 +23,12 @@ void frmConvert_To_MySQL::Confirm_Click() {
     if (migrate_password_success_ != "YES") return;
 
     screen_.SetPointer(ui::Pointer::kHourglass);
-    engine_ = std::make_unique<migrate::MigrationEngine>(db::SourceSession(), mysql_session_, screen_);
-    if (progress_) engine_->SetProgressCallback(progress_);
+    ProgressScope progress(screen_);
+    engine_ = std::make_unique<migrate::MigrationEngine>(db::SourceSession(), mysql_session_,
+                                                         screen_);
     engine_->SetRowAtATime(row_at_a_time_);
     last_result_ = engine_->CreateAndInsertData_To_MYSQLTable(path);
+    progress.End();
     if (last_result_ == "OK") {
       std::string details;
       const std::vector<std::string>& skipped = engine_->SkippedLinkedTables();

@@ -39,9 +39,12 @@ void frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click() {
     // use the data source.
     if (!OpenSessions(path)) return;
 
+    ProgressScope progress(screen_);
+    screen_.ShowProgress(ui::Progress::Step("Backup copy"));
     if (!BackUpSource(path)) return;
 
     if (!OpenSource(path)) return;
+    screen_.ShowProgress(ui::Progress::Step("Registering the data source"));
     // As typed, spaces and all: the data source is registered under the database field's text.
     if (!db::AddMYSQLDSNConnection(txtDatabase.Text(), "", txtTCP_IP_Server.Text(),
                                    txtDatabase.Text(), txtUser.Text(), txtPassword.Text(),
@@ -49,7 +52,7 @@ void frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click() {
       screen_.SetPointer(Pointer::kArrow);
       return;
     }
-    RelinkTables(path);
+    RelinkTables(path, progress);
   } catch (const db::Error& e) {
     if (e.number() == 70) {
       Say("Permission denied, please make sure no one is currently accessing VELDA.mdb.", kError,
@@ -92,17 +95,20 @@ bool frmConvert_To_MySQL::BackUpSource(const std::string& path) {
   return true;
 }
 
-void frmConvert_To_MySQL::RelinkTables(const std::string& path) {
+void frmConvert_To_MySQL::RelinkTables(const std::string& path, ProgressScope& progress) {
   screen_.SetPointer(Pointer::kHourglass);
   link_refresh_ = std::make_unique<links::LinkRefresh>(path, txtDatabase.Text(), screen_,
                                                        dao_opener_);
   if (link_refresh_->RefreshODBCLinks(txtDatabase.Text()) != "SUCCESS") {
+    progress.End();
     // Without a table list nothing was linked: the flag would claim a MySQL front end that
     // does not exist.
     Say("Fail to create MySQL connection.", kConnectionFail, link_refresh_->outcome().failure);
     return;
   }
+  screen_.ShowProgress(ui::Progress::Step("Setting the flag ISMySQLDB"));
   db::SourceSession().Execute("UPDATE tblSystem_Parameter_A SET ISMySQLDB = 'YES'");
+  progress.End();
 
   const links::LinkRefresh::Outcome& outcome = link_refresh_->outcome();
   std::string details = "Backup copy: " + last_backup_;

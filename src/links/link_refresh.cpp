@@ -50,7 +50,12 @@ std::string LinkRefresh::RefreshODBCLinks(const std::string& db_Code) {
     screen_.SetPointer(ui::Pointer::kArrow);
     return "FAIL";
   }
+  ui::Progress progress = ui::Progress::Step("Linking");
+  progress.items = static_cast<int>(outcome_.tables.size());
   for (const std::string& table_name : outcome_.tables) {
+    ++progress.item;
+    progress.item_name = table_name;
+    screen_.ShowProgress(progress);
     if (table_name == kExcludedTable) continue;
     try {
       db::SourceSession().Execute("DROP TABLE " + table_name);

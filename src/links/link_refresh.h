@@ -30,7 +30,7 @@ using DaoOpener = std::function<std::unique_ptr<db::dao::Database>(
 // The main window's linked-table refresh: replaces the source database's table of every name the
 // MySQL database holds by an ODBC link to that MySQL table. It drops through the global source
 // session (db::SourceSession), links through DAO on the source file, and talks to a person only
-// through the pointer of `screen`.
+// through the pointer and the progress display of `screen` (step "Linking", table k of n).
 class LinkRefresh {
  public:
   // `source_path` and `database` are the source path and database fields as typed.

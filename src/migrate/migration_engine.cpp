@@ -54,18 +54,20 @@ std::string MigrationEngine::CreateAndInsertData_To_MYSQLTable(const std::string
     for (const db::dao::TableDef& def : catalogue->TableDefs())
       if (IsSelectedTable(def.name)) selected.push_back(def);
 
-    current_ = Progress{};
-    current_.table_count = int(selected.size());
+    current_ = ui::Progress{};
+    current_.step = "Migrating";
+    current_.items = int(selected.size());
     for (const db::dao::TableDef& def : selected) {
       table = def.name;
-      ++current_.table_number;
-      current_.table_name = table;
-      current_.rows_copied = 0;
+      ++current_.item;
+      current_.item_name = table;
+      current_.done = 0;
+      current_.total = def.record_count;
       if (def.connect.rfind("ODBC;", 0) == 0) {
         skipped_linked_.push_back(table);
         continue;
       }
-      if (progress_) progress_(current_);
+      screen_.ShowProgress(current_);
       MigrateTable(table);
       migrated_.push_back(table);
     }
@@ -196,14 +198,14 @@ void MigrationEngine::CopyTableRows(const std::string& source_table,
   } else {
     InsertCopy(copy).CopyRows(*rows, &sent);
   }
-  current_.rows_copied = sent;
-  if (progress_) progress_(current_);
+  current_.done = sent;
+  screen_.ShowProgress(current_);
 }
 
 void MigrationEngine::ReportRows(long sent) {
-  const long before = current_.rows_copied;
-  current_.rows_copied = sent;
-  if (progress_ && sent / kProgressRows != before / kProgressRows) progress_(current_);
+  const long before = current_.done;
+  current_.done = sent;
+  if (sent / kProgressRows != before / kProgressRows) screen_.ShowProgress(current_);
 }
 
 }  // namespace migrate

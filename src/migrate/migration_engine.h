@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "db/connection.h"
-#include "migrate/progress.h"
 #include "migrate/table_copy.h"
 #include "ui/screen.h"
 
@@ -13,7 +12,9 @@ namespace migrate {
 
 // The migration engine: the main window's operations that move the source database's own tables
 // (names beginning with "TBL" or "W_", any case) to MySQL. It reads through the source session
-// and writes through the MySQL session it is given; it talks to a person only through `screen`.
+// and writes through the MySQL session it is given; it talks to a person only through `screen`,
+// where it also shows its progress (step "Migrating", a table and its rows), possibly while a
+// second thread of the copy reads the source.
 class MigrationEngine {
  public:
   MigrationEngine(db::Connection& source_session, db::Connection& mysql_session,
@@ -39,8 +40,6 @@ class MigrationEngine {
   void CopyTableRows(const std::string& source_table, const std::string& mysql_table,
                      const std::string& insert_columns);
 
-  // See ProgressCallback.
-  void SetProgressCallback(ProgressCallback callback) { progress_ = std::move(callback); }
   // One INSERT per row instead of batches; the same end state, for comparison.
   void SetRowAtATime(bool row_at_a_time) { settings_.row_at_a_time = row_at_a_time; }
   // Copies at most `rows` rows of each table (benchmarks); negative means all.
@@ -69,8 +68,7 @@ class MigrationEngine {
   db::Connection& mysql_;
   ui::Screen& screen_;
   std::string source_path_;
-  ProgressCallback progress_;
-  Progress current_;
+  ui::Progress current_;
   CopySettings settings_;
   CopyRun run_;
   std::vector<std::string> skipped_linked_;

@@ -16,6 +16,8 @@ class ConsoleScreen : public Screen {
   void MessageBox(const std::string& text, const std::string& title, Icon icon,
                   const std::string& details = {}) override;
   void SetPointer(Pointer) override {}
+  // A line on `err` for each report of the migration's step ("table k of n: NAME, R rows").
+  void ShowProgress(const Progress& progress) override;
 
   int messages_shown() const { return messages_shown_; }
 

@@ -22,17 +22,23 @@ class RecordingScreen : public Screen {
   void MessageBox(const std::string& text, const std::string& title, Icon icon,
                   const std::string& details = {}) override;
   void SetPointer(Pointer pointer) override;
+  void ShowProgress(const Progress& progress) override;
+  void EndProgress() override;
 
   const std::vector<Message>& messages() const { return messages_; }
   Pointer pointer() const { return pointer_; }
   // Every pointer change in order, to check that a command ends with the arrow.
   const std::vector<Pointer>& pointer_history() const { return pointer_history_; }
+  // Every progress report and message in order: "progress: STEP k/n NAME done/total" (the parts
+  // a report has), "end progress" and "message: TITLE: TEXT".
+  const std::vector<std::string>& events() const { return events_; }
   void Clear();
 
  private:
   std::vector<Message> messages_;
   Pointer pointer_ = Pointer::kArrow;
   std::vector<Pointer> pointer_history_;
+  std::vector<std::string> events_;
 };
 
 }  // namespace ui

@@ -301,6 +301,26 @@ TEST(RefreshLinkCommand, BacksUpRegistersAndLinksInThatOrder) {
   EXPECT_EQ(w.screen.pointer(), Pointer::kArrow);
 }
 
+TEST(RefreshLinkCommand, ShowsItsStepsInOrderAndEndsTheProgressBeforeItsMessage) {
+  MDB_REQUIRE_SERVER();
+  Window w("link_steps");
+  w.UseTestServer("link_steps");
+  w.ScriptDao();
+  MakeDatabase("link_steps", {"tblemployee", "tblencrword"});
+  w.form.cmdCreate_MySQL_Connection_Click();
+  std::vector<std::string> events = w.screen.events();
+  ASSERT_GE(events.size(), 2u);
+  // The two tables come in the server's order.
+  for (std::string& e : events) {
+    if (e.rfind("progress: Linking ", 0) == 0) e = e.substr(0, e.rfind(' '));
+  }
+  EXPECT_EQ(std::vector<std::string>(events.begin(), events.end() - 1),
+            (std::vector<std::string>{"progress: Backup copy", "progress: Registering the data source",
+                                      "progress: Linking 1/2", "progress: Linking 2/2",
+                                      "progress: Setting the flag ISMySQLDB", "end progress"}));
+  EXPECT_EQ(events.back().rfind("message: ", 0), 0u) << events.back();
+}
+
 TEST(RefreshLinkCommand, EngineWithoutLinksDropsNothingAndSaysSo) {
   MDB_REQUIRE_SERVER();
   Window w("link_no_engine");

@@ -202,6 +202,32 @@ TEST_F(MigrationServer, VeldaSampleArrivesWholeAndTwice) {
   EXPECT_EQ(One(mysql_, "SELECT MAX(MYSQL_IDD) FROM tblx"), "5");
 }
 
+TEST_F(MigrationServer, ProgressNamesEachTableAndEndsAtItsRowCount) {
+  FreshDatabase("mig_progress");
+  ASSERT_EQ(Migrate(testenv::FixturePath("velda_sample.mdb")), "OK");
+  std::vector<std::string> last_of_each;
+  for (const std::string& e : screen_.events()) {
+    ASSERT_EQ(e.rfind("progress: Migrating ", 0), 0u) << e;
+    const std::string table = e.substr(0, e.rfind(' '));
+    if (!last_of_each.empty() && last_of_each.back().rfind(table + " ", 0) == 0) {
+      last_of_each.back() = e;
+    } else {
+      last_of_each.push_back(e);
+    }
+  }
+  // The nine selected tables in the engine's order, each ending with all of its rows.
+  EXPECT_EQ(last_of_each,
+            (std::vector<std::string>{"progress: Migrating 1/9 Tbl_Shift 10/10",
+                                      "progress: Migrating 2/9 tblEmployee 40/40",
+                                      "progress: Migrating 3/9 tblencrword 3/3",
+                                      "progress: Migrating 4/9 tblLeave_Header 20/20",
+                                      "progress: Migrating 5/9 tblSchedule_Intelligent 12/12",
+                                      "progress: Migrating 6/9 tblSystem_Parameter_A 1/1",
+                                      "progress: Migrating 7/9 TBLX 5/5",
+                                      "progress: Migrating 8/9 w_log 5/5",
+                                      "progress: Migrating 9/9 W_Temp 0/0"}));
+}
+
 TEST_F(MigrationServer, UnsupportedColumnWithRowsFailsAtTheFirstInsert) {
   FreshDatabase("mig_unsupported");
   EXPECT_EQ(Migrate(testenv::FixturePath("unsupported_with_rows.mdb")), "FAIL");
