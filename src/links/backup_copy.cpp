@@ -1,6 +1,7 @@
 #include "links/backup_copy.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "base/ascii_case.h"
+#include "base/remove_on_signal.h"
 #include "db/error.h"
 
 namespace links {
@@ -90,10 +92,41 @@ void CopyContents(int from, int to, const std::string& source, const std::string
   }
 }
 
+[[noreturn]] void RaiseExists(const std::string& destination) {
+  throw db::Error(58, "File already exists: the backup copy " + destination +
+                          " is there already and is never replaced; nothing was changed");
+}
+
 void SyncFolder(const std::string& folder) {
   Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() < 0) RaiseErrno(errno, "cannot open the folder " + folder);
   if (::fsync(dir.get()) != 0) RaiseErrno(errno, "cannot sync the folder " + folder);
+}
+
+// Where the folder's file system has no unnamed files: a temporary file of its own, removed on a
+// failure and on the signals that end a process, then given its name without replacing one.
+void CopyThroughNamedFile(int from, mode_t mode, const std::string& source,
+                          const std::string& destination, const std::string& folder) {
+  const size_t slash = destination.rfind('/');
+  const std::string base = slash == std::string::npos ? destination : destination.substr(slash + 1);
+  std::string temp = (slash == std::string::npos ? "" : folder) + "." + base + ".XXXXXX";
+  Descriptor to(::mkostemp(temp.data(), O_CLOEXEC));
+  if (to.get() < 0) RaiseErrno(errno, "cannot create a file in the folder " + folder);
+  base::RemoveOnSignal guard(temp);
+  try {
+    if (::fchmod(to.get(), mode & 0777) != 0) RaiseErrno(errno, "cannot set the mode of " + temp);
+    CopyContents(from, to.get(), source, temp);
+    if (::fsync(to.get()) != 0) RaiseErrno(errno, "cannot sync " + temp);
+    if (to.Close() != 0) RaiseErrno(errno, "cannot write " + temp);
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) != 0) {
+      if (errno == EEXIST) RaiseExists(destination);
+      RaiseErrno(errno, "cannot rename " + temp + " to " + destination);
+    }
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
+  SyncFolder(folder);
 }
 
 }  // namespace
@@ -129,24 +162,29 @@ void DurableCopy(const std::string& source, const std::string& destination) {
   if (::fstat(from.get(), &st) != 0) RaiseErrno(errno, "cannot read " + source);
   if (!S_ISREG(st.st_mode)) throw db::Error(75, "Path/File access error: " + source +
                                                 " is not a regular file");
+  // A name already taken is refused before a byte is copied; the final link refuses it again,
+  // should another copy take the name meanwhile.
+  if (::access(destination.c_str(), F_OK) == 0) RaiseExists(destination);
 
   const size_t slash = destination.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : destination.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? destination : destination.substr(slash + 1);
-  std::string temp = (slash == std::string::npos ? "" : folder) + "." + base + ".XXXXXX";
-  Descriptor to(::mkstemp(temp.data()));
-  if (to.get() < 0) RaiseErrno(errno, "cannot create a file in the folder " + folder);
-  try {
-    if (::fchmod(to.get(), st.st_mode & 0777) != 0) RaiseErrno(errno, "cannot set the mode of " + temp);
-    CopyContents(from.get(), to.get(), source, temp);
-    if (::fsync(to.get()) != 0) RaiseErrno(errno, "cannot sync " + temp);
-    if (to.Close() != 0) RaiseErrno(errno, "cannot write " + temp);
-    if (::rename(temp.c_str(), destination.c_str()) != 0)
-      RaiseErrno(errno, "cannot rename " + temp + " to " + destination);
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
+  // An unnamed file in the destination's folder: a copy cut short by a crash or a kill leaves
+  // nothing behind, and it gets its name only once it is whole on disk.
+  Descriptor to(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, st.st_mode & 0777));
+  if (to.get() < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+    CopyThroughNamedFile(from.get(), st.st_mode, source, destination, folder);
+    return;
   }
+  if (to.get() < 0) RaiseErrno(errno, "cannot create a file in the folder " + folder);
+  if (::fchmod(to.get(), st.st_mode & 0777) != 0) RaiseErrno(errno, "cannot set the mode of the copy");
+  CopyContents(from.get(), to.get(), source, destination);
+  if (::fsync(to.get()) != 0) RaiseErrno(errno, "cannot sync the copy of " + source);
+  const std::string self = "/proc/self/fd/" + std::to_string(to.get());
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    if (errno == EEXIST) RaiseExists(destination);
+    RaiseErrno(errno, "cannot name the copy " + destination);
+  }
+  if (to.Close() != 0) RaiseErrno(errno, "cannot write " + destination);
   SyncFolder(folder);
 }
 

@@ -19,15 +19,17 @@ std::optional<std::string> BackupPath(const std::string& source_path,
                                       const std::string& date_digits,
                                       const std::string& time_digits);
 
-// Copies `source` to `destination` durably: into a temporary file in the destination's folder,
-// created with the source's permission bits (never wider), synced, renamed over `destination`,
-// and the folder synced. Afterwards `destination` is either a complete copy on disk or what it
-// was before; the temporary file never outlives a failure. The source is read under a shared
-// lock, so a writer of this program cannot change it mid-copy.
+// Copies `source` to `destination` durably: into an unnamed file in the destination's folder
+// (a named temporary file where the file system has none, removed on failure and on SIGINT,
+// SIGTERM and SIGHUP), created with the source's permission bits (never wider), synced, then
+// given the destination's name, and the folder synced. Afterwards `destination` is a complete
+// copy on disk, or nothing was named; no partial copy outlives the process. The source is read
+// under a shared lock, so a writer of this program cannot change it mid-copy.
 //
-// Raises db::Error 70 when the source cannot be read or the destination's folder cannot be
-// written for lack of permission, or another program holds the source for writing; any other
-// failure raises db::Error with the system's description of it.
+// An existing `destination` is never replaced, even by a race: db::Error 58 naming it, before
+// anything is copied when it exists already. Raises db::Error 70 when the source cannot be read
+// or the destination's folder cannot be written for lack of permission, or another program holds
+// the source for writing; any other failure raises db::Error with the system's description of it.
 void DurableCopy(const std::string& source, const std::string& destination);
 
 }  // namespace links

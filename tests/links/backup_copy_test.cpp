@@ -1,6 +1,8 @@
 #include "links/backup_copy.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -75,7 +77,7 @@ TEST(BackupPath, RefusesANameThatWouldGetNoStamp) {
   }
 }
 
-TEST(DurableCopy, CopiesEveryByteWithTheSourcesModeAndReplacesTheOldCopy) {
+TEST(DurableCopy, CopiesEveryByteWithTheSourcesModeAndNeverReplacesACopyOfTheSameName) {
   const std::string folder = testenv::ScratchDir("backup_copy");
   const std::string source = folder + "/velda.mdb";
   std::string bytes(3 << 20, '\0');
@@ -83,7 +85,18 @@ TEST(DurableCopy, CopiesEveryByteWithTheSourcesModeAndReplacesTheOldCopy) {
   WriteFile(source, bytes);
   ASSERT_EQ(::chmod(source.c_str(), 0640), 0);
   const std::string backup = folder + "/VELDA08122026093015.MDB";
-  WriteFile(backup, "an older copy of the same name");
+  // Two relinks in the same second: the first run's copy is the only copy of the original.
+  WriteFile(backup, "the first run's copy of the original");
+  try {
+    DurableCopy(source, backup);
+    ADD_FAILURE() << "replaced " << backup;
+  } catch (const db::Error& e) {
+    EXPECT_EQ(e.number(), 58);
+    EXPECT_NE(e.description().find(backup), std::string::npos) << e.description();
+  }
+  EXPECT_EQ(ReadFile(backup), "the first run's copy of the original");
+  EXPECT_EQ(Listing(folder), (std::vector<std::string>{"VELDA08122026093015.MDB", "velda.mdb"}));
+  ASSERT_EQ(::unlink(backup.c_str()), 0);
 
   const mode_t old_mask = ::umask(0);  // a wide umask must not widen the copy
   DurableCopy(source, backup);
@@ -109,6 +122,37 @@ TEST(DurableCopy, AFailedCopyLeavesNoTemporaryFile) {
 
   EXPECT_EQ(ErrorNumber([&] { DurableCopy(folder + "/absent.mdb", folder + "/B.MDB"); }), 53);
   EXPECT_EQ(Listing(folder), (std::vector<std::string>{"VELDA.MDB", "velda.mdb"}));
+}
+
+TEST(DurableCopy, AKillMidCopyLeavesNoPartialCopy) {
+  const std::string folder = testenv::ScratchDir("backup_kill");
+  const std::string source = folder + "/velda.mdb";
+  WriteFile(source, std::string(size_t{256} << 20, 'j'));
+  const std::string backup = folder + "/VELDA08122026093015.MDB";
+  for (int delay_ms : {1, 20, 60}) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      try {
+        DurableCopy(source, backup);
+      } catch (...) {
+      }
+      ::_exit(0);
+    }
+    ::usleep(static_cast<useconds_t>(delay_ms) * 1000);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    // Either nothing was named or the whole copy was; never a part of it, named or hidden.
+    const std::vector<std::string> left = Listing(folder);
+    if (left.size() == 2) {
+      EXPECT_EQ(left[0], "VELDA08122026093015.MDB");
+      EXPECT_EQ(fs::file_size(backup), fs::file_size(source));
+      fs::remove(backup);
+    } else {
+      EXPECT_EQ(left, std::vector<std::string>{"velda.mdb"}) << "after " << delay_ms << " ms";
+    }
+  }
 }
 
 TEST(DurableCopy, AFileHeldByAWriterIsErrorSeventy) {
