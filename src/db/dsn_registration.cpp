@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/connection_strings.h"
+#include "db/odbc_ini_file.h"
 
 namespace db {
 namespace {
@@ -23,32 +24,15 @@ std::vector<std::pair<std::string, std::string>> DsnPairs(
           {"User", user},            {"Password", password}, {"Option", "3"}};
 }
 
+std::string g_failure;
+
 // Makes sure the user data source file exists before the installer writes to it, so that it is
 // born readable by its owner only. An existing file keeps its mode.
-bool PrepareUserFile() {
+void PrepareUserFile() {
   const std::string path = UserDataSourceFile();
-  if (path.empty()) return false;
+  if (path.empty()) return;
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
-}
-
-bool WriteWithProfileCalls(const std::vector<std::pair<std::string, std::string>>& pairs,
-                           const std::string& dsn_name) {
-  if (dsn_name.empty() || !PrepareUserFile()) return false;
-  UWORD previous_mode = ODBC_BOTH_DSN;
-  SQLGetConfigMode(&previous_mode);
-  SQLSetConfigMode(ODBC_USER_DSN);
-  // Writing the driver replaces any section of the same name.
-  bool ok = SQLWriteDSNToIni(dsn_name.c_str(), kMySqlDriverName);
-  for (const auto& [key, value] : pairs) {
-    if (!ok) break;
-    if (key == "DSN") continue;
-    ok = SQLWritePrivateProfileString(dsn_name.c_str(), key.c_str(), value.c_str(), "odbc.ini");
-  }
-  SQLSetConfigMode(previous_mode);
-  return ok;
+  if (fd >= 0) ::close(fd);
 }
 
 }  // namespace
@@ -73,11 +57,27 @@ std::string UserDataSourceFile() {
   return std::string(pw->pw_dir) + "/.odbc.ini";
 }
 
+const std::string& LastRegistrationFailure() { return g_failure; }
+
 bool AddMYSQLDSNConnection(const std::string& strDSNName, const std::string& /*strDescription*/,
                            const std::string& strServer, const std::string& strDefaultDatabase,
                            const std::string& roouser, const std::string& roopassword,
                            const std::string& sqlport) {
+  g_failure.clear();
   try {
+    const auto pairs =
+        DsnPairs(strDSNName, strServer, strDefaultDatabase, roouser, roopassword, sqlport);
+    // A line end in a value would end its line in the data source file and could start another
+    // data source's section there: refused before anything is written, whichever way.
+    for (const auto& [key, value] : pairs) {
+      for (unsigned char c : value) {
+        if (c < 0x20 || c == 0x7F) {
+          g_failure = "the " + key + " value holds a line end or another control character, "
+                      "which no data source file can keep; nothing was registered";
+          return false;
+        }
+      }
+    }
     std::string driver = kMySqlDriverName;
     driver += '\0';
     const std::string attributes =
@@ -86,10 +86,20 @@ bool AddMYSQLDSNConnection(const std::string& strDSNName, const std::string& /*s
     PrepareUserFile();
     if (SQLConfigDataSource(nullptr, ODBC_ADD_DSN, driver.c_str(), attributes.c_str()))
       return true;
-    return WriteWithProfileCalls(
-        DsnPairs(strDSNName, strServer, strDefaultDatabase, roouser, roopassword, sqlport),
-        strDSNName);
-  } catch (...) {
+    // The driver has no setup library: the same pairs, the driver first, written into the user
+    // data source file in one atomic rewrite (the installer's profile calls rewrite the whole file
+    // once per key, without a lock).
+    std::vector<std::pair<std::string, std::string>> section = {{"Driver", kMySqlDriverName}};
+    for (const auto& pair : pairs)
+      if (pair.first != "DSN") section.push_back(pair);
+    const std::string path = UserDataSourceFile();
+    if (path.empty()) {
+      g_failure = "this account has no home folder for its data source file";
+      return false;
+    }
+    return WriteIniSection(path, strDSNName, section, &g_failure);
+  } catch (const std::exception& e) {
+    g_failure = e.what();
     return false;
   }
 }

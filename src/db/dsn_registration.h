@@ -14,17 +14,22 @@ std::string DsnAttributeList(const std::string& dsn_name, const std::string& ser
 
 // Registers the ODBC data source `strDSNName` for the MySQL driver. The installer's
 // SQLConfigDataSource is asked first; when it refuses (MariaDB's driver has no setup library, so
-// it always does here), the same pairs are written with the installer's profile calls into the
-// user data source file ($ODBCINI, else ~/.odbc.ini of the account), which is created readable
-// by its owner only, since it holds the password. True when one of the two ways registered the
-// data source, false otherwise. `strDescription` is not used.
+// it always does here), the same pairs are written into the user data source file ($ODBCINI,
+// else ~/.odbc.ini of the account) in one atomic rewrite under a lock (WriteIniSection), the
+// file created readable by its owner only, since it holds the password. True when one of the
+// two ways registered the data source, false otherwise, and then LastRegistrationFailure() says
+// why. A value holding a line end or another control character is refused before anything is
+// written. `strDescription` is not used.
 bool AddMYSQLDSNConnection(const std::string& strDSNName, const std::string& strDescription,
                            const std::string& strServer, const std::string& strDefaultDatabase,
                            const std::string& roouser, const std::string& roopassword,
                            const std::string& sqlport);
 
-// The user data source file the profile calls write to.
+// The user data source file the registration writes to.
 std::string UserDataSourceFile();
+
+// Why the last AddMYSQLDSNConnection returned false; empty after a success.
+const std::string& LastRegistrationFailure();
 
 }  // namespace db
 
