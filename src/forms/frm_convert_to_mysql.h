@@ -142,6 +142,9 @@ class frmConvert_To_MySQL {
   // The refresh-link command's relink through the registered data source, the flag statement
   // and the command's last message.
   void RelinkTables(const std::string& path, ProgressScope& progress);
+  // What the last relink did, for the details of its message: why it failed, the tables dropped
+  // and not linked, those not linked, the names left alone, and the backup copy.
+  std::string RelinkDetails() const;
   void EnableWorkButtons(bool enabled);
   db::MySqlSettings Settings() const;
   void GotFocus(input::TextField& field);

@@ -1,8 +1,10 @@
 #include "forms/frm_convert_to_mysql.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "db/dsn_registration.h"
 #include "db/error.h"
@@ -99,26 +101,53 @@ void frmConvert_To_MySQL::RelinkTables(const std::string& path, ProgressScope& p
   screen_.SetPointer(Pointer::kHourglass);
   link_refresh_ = std::make_unique<links::LinkRefresh>(path, txtDatabase.Text(), screen_,
                                                        dao_opener_);
-  if (link_refresh_->RefreshODBCLinks(txtDatabase.Text()) != "SUCCESS") {
+  const std::string result = link_refresh_->RefreshODBCLinks(txtDatabase.Text());
+  const links::LinkRefresh::Outcome& outcome = link_refresh_->outcome();
+  if (!outcome.file_error.empty()) {
+    // The file itself failed: it is left as the engine's write order leaves it, and the backup
+    // copy is the way back.
     progress.End();
-    // Without a table list nothing was linked: the flag would claim a MySQL front end that
-    // does not exist.
-    Say("Fail to create MySQL connection.", kConnectionFail, link_refresh_->outcome().failure);
+    Say(outcome.file_error, kError, RelinkDetails());
+    return;
+  }
+  // Without a table list nothing was linked; with a table dropped and not linked the front end
+  // lacks it; with nothing linked the flag would claim a MySQL front end that does not exist.
+  if (result != "SUCCESS" || outcome.linked.empty() || !outcome.dropped_not_linked.empty()) {
+    progress.End();
+    Say("Fail to create MySQL connection.", kConnectionFail, RelinkDetails());
     return;
   }
   screen_.ShowProgress(ui::Progress::Step("Setting the flag ISMySQLDB"));
   db::SourceSession().Execute("UPDATE tblSystem_Parameter_A SET ISMySQLDB = 'YES'");
   progress.End();
 
-  const links::LinkRefresh::Outcome& outcome = link_refresh_->outcome();
-  std::string details = "Backup copy: " + last_backup_;
-  if (!outcome.not_linked.empty()) {
-    details += "\nNot linked:";
-    for (const std::string& table : outcome.not_linked) details += "\n" + table;
-  }
   last_link_result_ = "SUCCESS";
-  Say("MySQL connection has been successfully created.", "MySQL connection", details);
+  Say("MySQL connection has been successfully created.", "MySQL connection", RelinkDetails());
   screen_.SetPointer(Pointer::kArrow);
+}
+
+std::string frmConvert_To_MySQL::RelinkDetails() const {
+  const links::LinkRefresh::Outcome& outcome = link_refresh_->outcome();
+  std::string details;
+  auto list = [&details](const char* heading, const std::vector<std::string>& tables) {
+    if (tables.empty()) return;
+    if (!details.empty()) details += "\n";
+    details += heading;
+    for (const std::string& table : tables) details += "\n" + table;
+  };
+  if (!outcome.failure.empty()) details = outcome.failure;
+  list("Dropped and not linked (they are in the backup copy):", outcome.dropped_not_linked);
+  std::vector<std::string> kept;
+  for (const std::string& table : outcome.not_linked) {
+    if (std::find(outcome.dropped_not_linked.begin(), outcome.dropped_not_linked.end(), table) ==
+        outcome.dropped_not_linked.end()) {
+      kept.push_back(table);
+    }
+  }
+  list("Not linked:", kept);
+  list("Left alone, not names a table can have:", outcome.skipped_names);
+  if (!details.empty()) details += "\n";
+  return details + "Backup copy: " + last_backup_;
 }
 
 }  // namespace forms

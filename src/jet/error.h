@@ -13,6 +13,14 @@ class Error : public std::runtime_error {
   explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A write that failed after it began: the file itself (a write, a sync, no space), or anything
+// after the first page of the write reached the file. The file holds what the writes' ordering
+// leaves, which opens and reads; nothing more may be written to it before a person looks.
+class WriteFailure : public Error {
+ public:
+  using Error::Error;
+};
+
 }  // namespace jet
 
 #endif  // MDBTOMYSQL_JET_ERROR_H_

@@ -105,6 +105,7 @@ void PageFile::BeginWriting() {
   if (writing()) return;
   if (fd_ < 0) {
     writing_memory_ = true;
+    pages_written_ = 0;
     return;
   }
   if (const std::string lock = ExistingLockFile(path_); !lock.empty()) {
@@ -137,6 +138,7 @@ void PageFile::BeginWriting() {
   ::close(lock_fd);
   lock_path_ = lock_path;
   write_fd_ = fd;
+  pages_written_ = 0;
 }
 
 void PageFile::EndWriting() {
@@ -165,19 +167,21 @@ void PageFile::WritePage(PageNumber n, const uint8_t* bytes) {
           ::pwrite(write_fd_, bytes + done, kPageSize - done, static_cast<off_t>(offset + done));
       if (w < 0) {
         if (errno == EINTR) continue;
-        throw Error(name_ + ": write error at page " + std::to_string(n) + " (" +
+        throw WriteFailure(name_ + ": write error at page " + std::to_string(n) + " (" +
                     std::strerror(errno) + ")");
       }
       done += static_cast<size_t>(w);
     }
   }
   if (offset + kPageSize > size_) size_ = offset + kPageSize;
+  ++pages_written_;
 }
 
 void PageFile::Sync() {
   if (write_fd_ < 0) return;
   if (::fdatasync(write_fd_) != 0) {
-    throw Error(name_ + ": the written pages could not be made durable (" + std::strerror(errno) +
+    throw WriteFailure(name_ + ": the written pages could not be made durable (" +
+                       std::strerror(errno) +
                 ")");
   }
   struct stat st;

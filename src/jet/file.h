@@ -59,10 +59,13 @@ class PageFile {
   bool TakeOutsideChange();
 
   // Writes page `n` (kPageSize bytes; n <= page_count()). Only between BeginWriting and
-  // EndWriting. Throws jet::Error when the write fails.
+  // EndWriting. Throws jet::WriteFailure when the write fails.
   void WritePage(PageNumber n, const uint8_t* bytes);
-  // Makes every page written so far durable (fdatasync) before the next step of a write.
+  // Makes every page written so far durable (fdatasync) before the next step of a write. Throws
+  // jet::WriteFailure when it cannot.
   void Sync();
+  // Pages written since BeginWriting: whether a failed write had begun.
+  uint64_t pages_written() const { return pages_written_; }
 
  private:
   PageFile(std::string name, int fd, uint64_t size, std::string memory);
@@ -72,6 +75,7 @@ class PageFile {
   std::string lock_path_;  // the .ldb made by BeginWriting, removed by EndWriting
   int write_fd_ = -1;
   bool writing_memory_ = false;
+  uint64_t pages_written_ = 0;
   int fd_;  // -1 for a file held in memory
   uint64_t size_;
   std::string memory_;

@@ -28,12 +28,20 @@ WriteGuard::~WriteGuard() {
 }
 
 void AbandonWrite(Database& db) {
+  const bool began = db.cache().file().pages_written() > 0;
   db.cache().Discard();
   try {
     db.Reload();
   } catch (const Error&) {
   }
-  throw;
+  try {
+    throw;
+  } catch (const WriteFailure&) {
+    throw;
+  } catch (const std::exception& e) {
+    if (began) throw WriteFailure(e.what());
+    throw;
+  }
 }
 
 void RequireWritableSortOrder(const Column& column, const std::string& what,

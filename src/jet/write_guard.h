@@ -25,7 +25,7 @@ class WriteGuard {
 
 // For a write's catch block: drops the pages not yet written, reads the catalogue again as the
 // file now holds it (a retry must see how far the write got), and rethrows the exception being
-// handled.
+// handled, as a jet::WriteFailure when a page of the write had reached the file already.
 [[noreturn]] void AbandonWrite(Database& db);
 
 // Throws jet::Error unless `column` (a text column whose index a write must maintain) sorts in

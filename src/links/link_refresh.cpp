@@ -1,10 +1,12 @@
 #include "links/link_refresh.h"
 
 #include <exception>
+#include <string_view>
 #include <utility>
 
 #include "base/error.h"
 #include "base/trim.h"
+#include "base/utf16.h"
 #include "base/ascii_case.h"
 #include "db/connection_strings.h"
 #include "db/error.h"
@@ -17,6 +19,17 @@ namespace {
 std::string DaoConnect() { return std::string(";pwd=") + db::kSourcePassword; }
 
 }  // namespace
+
+bool IsLinkableName(const std::string& name) {
+  if (name.empty() || name.front() == ' ' || name.back() == ' ') return false;
+  for (unsigned char c : name) {
+    if (c < 0x20 || c == 0x7F) return false;
+    if (std::string_view(".!`[];").find(static_cast<char>(c)) != std::string_view::npos) {
+      return false;
+    }
+  }
+  return base::Utf8ToUtf16(name).size() <= kMaxTableName;
+}
 
 db::Connection& DataSourceSession() {
   static db::Connection session;
@@ -57,21 +70,50 @@ std::string LinkRefresh::RefreshODBCLinks(const std::string& db_Code) {
     progress.item_name = table_name;
     screen_.ShowProgress(progress);
     if (table_name == kExcludedTable) continue;
-    try {
-      db::SourceSession().Execute("DROP TABLE " + table_name);
-    } catch (const std::exception& e) {
-      Skip("DROP TABLE " + table_name, e);
+    if (!IsLinkableName(table_name)) {
+      // The engine's SQL would read such a name as another table's ("tblemployee;",
+      // "[tblLeave_Header]", " tblx"), and Jet could not give the link that name.
+      outcome_.skipped_names.push_back(table_name);
+      continue;
     }
-    bool linked = false;
-    try {
-      linked = bDoTableLink(db_Code, table_name);
-    } catch (const std::exception& e) {
-      Skip("linking " + table_name, e);
-    }
-    (linked ? outcome_.linked : outcome_.not_linked).push_back(table_name);
+    if (!RelinkTable(db_Code, table_name)) break;
   }
   screen_.SetPointer(ui::Pointer::kArrow);
-  return "SUCCESS";
+  return outcome_.file_error.empty() ? "SUCCESS" : "FAIL";
+}
+
+bool LinkRefresh::RelinkTable(const std::string& db_Code, const std::string& table_name) {
+  bool dropped = false;
+  bool linked = false;
+  try {
+    db::SourceSession().Execute("DROP TABLE " + table_name);
+    dropped = true;
+  } catch (const std::exception& e) {
+    if (StopsTheWalk(e)) return false;
+    Skip("DROP TABLE " + table_name, e);
+  }
+  try {
+    linked = bDoTableLink(db_Code, table_name);
+  } catch (const std::exception& e) {
+    if (StopsTheWalk(e)) {
+      if (dropped) outcome_.dropped_not_linked.push_back(table_name);
+      outcome_.not_linked.push_back(table_name);
+      return false;
+    }
+    Skip("linking " + table_name, e);
+  }
+  (linked ? outcome_.linked : outcome_.not_linked).push_back(table_name);
+  if (dropped && !linked) outcome_.dropped_not_linked.push_back(table_name);
+  return true;
+}
+
+bool LinkRefresh::StopsTheWalk(const std::exception& e) {
+  const auto* error = dynamic_cast<const db::Error*>(&e);
+  if (error == nullptr || error->number() != db::kDiskOrNetworkError) return false;
+  // The file itself failed (a write, a sync, no space): it holds what the engine's write order
+  // left, and nothing more is written to it.
+  outcome_.file_error = error->description();
+  return true;
 }
 
 bool LinkRefresh::ListTables(const std::string& db_Code) {
@@ -158,6 +200,10 @@ bool LinkRefresh::bDoTableLink(const std::string& /*CompanyCode*/, const std::st
     tdf.connect = connect;
     dbs->RefreshLink(tdf);
     return true;
+  } catch (const db::Error& e) {
+    // The file failing is no answer about the link: the caller must stop.
+    if (e.number() == db::kDiskOrNetworkError) throw;
+    return false;
   } catch (...) {
     return false;
   }

@@ -15,6 +15,14 @@ namespace links {
 // The table the attendance system keeps in the .mdb only: never dropped, never linked.
 inline constexpr const char* kExcludedTable = "tblencrword";
 
+// The longest table name Jet allows, in characters.
+inline constexpr size_t kMaxTableName = 64;
+
+// Whether a name from the MySQL server may name a local table and a link: a name Jet allows for
+// a table that the engine's SQL reads as exactly itself. No leading or trailing blank, none of
+// ". ! ` [ ]", no ";", no control character, at most kMaxTableName characters.
+bool IsLinkableName(const std::string& name);
+
 // The one global data source session: a connection through the registered ODBC data source,
 // replaced at every RefreshODBCLinks and used for its one query. Closed before the first call.
 db::Connection& DataSourceSession();
@@ -39,16 +47,20 @@ class LinkRefresh {
 
   // Lists the MySQL tables through the data source `db_Code`, and for each name but
   // "tblencrword" sends "DROP TABLE name" on the source session and links the name anew
-  // (bDoTableLink). Every failing statement is skipped and the walk goes on. "SUCCESS" when a
-  // table list was obtained and walked; "FAIL" when there was none (the data source did not open,
-  // the query failed) or the engine cannot write links, and then nothing was dropped.
+  // (bDoTableLink). A name that is not IsLinkableName is skipped, neither dropped nor linked.
+  // Every failing statement is skipped and the walk goes on, but for a failure of the file
+  // itself (db::kDiskOrNetworkError): then the walk stops at once. "SUCCESS" when a table list
+  // was obtained and walked; "FAIL" when there was none (the data source did not open, the query
+  // failed) or the engine cannot write links, and then nothing was dropped, or when the file
+  // failed.
   std::string RefreshODBCLinks(const std::string& db_Code);
 
   // Makes `TableName` a link to the MySQL table of that name through the data source named by
   // the database field: creates it when the name is free, repairs a link to a table of the same
   // name elsewhere. True when the link is in place; false when the name is a local table or a
-  // link to another table, or when writing failed. Errors opening the file are raised.
-  // `CompanyCode` is not used.
+  // link to another table, or when the engine refused the link. Errors opening the file, and a
+  // failure of the file itself (db::kDiskOrNetworkError), are raised. `CompanyCode` is not
+  // used.
   bool bDoTableLink(const std::string& CompanyCode, const std::string& TableName);
 
   // What the last RefreshODBCLinks did, in order, for the command's report.
@@ -56,6 +68,13 @@ class LinkRefresh {
     std::vector<std::string> tables;      // every name the query returned
     std::vector<std::string> linked;      // bDoTableLink gave true
     std::vector<std::string> not_linked;  // bDoTableLink gave false or raised
+    // Dropped from the file and then not linked: gone from the front end until the backup is
+    // put back.
+    std::vector<std::string> dropped_not_linked;
+    // Names of the list that are no table names Jet allows: neither dropped nor linked.
+    std::vector<std::string> skipped_names;
+    // The file's own failure that stopped the walk; empty when it did not fail.
+    std::string file_error;
     std::vector<std::string> skipped;     // each skipped statement's error, "what: description"
     // Why there was nothing to walk (the data source's or the query's error), when "FAIL".
     std::string failure;
@@ -70,6 +89,10 @@ class LinkRefresh {
   // Whether the file's engine can write the links that replace the tables about to be dropped
   // (always, when nothing is to be walked); false with the reason as the outcome's failure.
   bool CanLinkBeforeDropping();
+  // Drops and links one table; false when the file failed and the walk must stop.
+  bool RelinkTable(const std::string& db_Code, const std::string& table_name);
+  // Whether `e` is the file's own failure; then it is the outcome's file_error.
+  bool StopsTheWalk(const std::exception& e);
 
   std::string source_path_;
   std::string database_;

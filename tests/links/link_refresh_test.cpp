@@ -7,6 +7,7 @@
 
 #include "db/connection_strings.h"
 #include "db/dsn_registration.h"
+#include "db/mysql_quoting.h"
 #include "db/source_session.h"
 #include "scripted_file.h"
 #include "support/test_env.h"
@@ -49,7 +50,7 @@ void MakeDataSource(const std::string& name, const std::vector<std::string>& tab
   admin.Execute("DROP DATABASE IF EXISTS " + name);
   admin.Execute("CREATE DATABASE " + name);
   for (const std::string& table : tables)
-    admin.Execute("CREATE TABLE " + name + "." + table + " (id INT)");
+    admin.Execute("CREATE TABLE " + name + "." + db::QuoteMySqlName(table) + " (id INT)");
   setenv("ODBCINI", (testenv::ScratchDir("links_" + name) + "/odbc.ini").c_str(), 1);
   ASSERT_TRUE(db::AddMYSQLDSNConnection(name, "", "127.0.0.1", name, "root", "", port));
 }
@@ -203,6 +204,75 @@ TEST(bDoTableLink, FalseWhenTheEngineRefusesAndRaisesWhenTheFileDoesNotOpen) {
 
   f.file->open_fails = true;
   EXPECT_THROW(refresh.bDoTableLink("", "tblNew"), db::Error);
+}
+
+TEST(IsLinkableName, OnlyNamesTheEngineReadsAsExactlyThemselves) {
+  for (const std::string& name : std::vector<std::string>{"tblEmployee", "tbl x", "W_Temp", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE8\xA1\xA8",
+                                 "O'Brien", std::string(64, 'a')}) {
+    EXPECT_TRUE(IsLinkableName(name)) << name;
+  }
+  // Each of these would drop or shadow another table, or cannot be a Jet name at all.
+  for (const std::string& name : std::vector<std::string>{"tblemployee;", "[tblLeave_Header]", " tblx", "tblx ", "a.b",
+                                 "a!b", "a`b", "a\tb", "", std::string(65, 'a'),
+                                 std::string(63, 'a') + "\xF0\x9F\x98\x80"}) {
+    EXPECT_FALSE(IsLinkableName(name)) << name;
+  }
+}
+
+TEST(RefreshODBCLinks, NamesThatOnlyResembleLocalNamesDropNothing) {
+  MDB_REQUIRE_SERVER();
+  // (MariaDB names hold at most 64 characters of the Basic Multilingual Plane, so a name too long
+  // for Jet cannot come from the server; IsLinkableName refuses one all the same.)
+  const std::string dotted = "tbl.Employee";
+  MakeDataSource("lnk_odd", {"tblemployee;", "[tblLeave_Header]", " tblx", "tblok", dotted});
+  Fixture f;
+  f.file->defs = {Local("tblEmployee"), Local("tblLeave_Header"), Local("TBLX"), Local("tblOK")};
+  LinkRefresh refresh = f.Refresh("lnk_odd");
+  EXPECT_EQ(refresh.RefreshODBCLinks("lnk_odd"), "SUCCESS");
+  for (const std::string& line : f.file->log) {
+    EXPECT_TRUE(line == "DROP TABLE tblok" || line.rfind("Append tblok ", 0) == 0) << line;
+  }
+  EXPECT_EQ(f.Names(),
+            (std::vector<std::string>{"TBLX", "tblEmployee", "tblLeave_Header", "tblok"}));
+  std::vector<std::string> skipped = refresh.outcome().skipped_names;
+  std::sort(skipped.begin(), skipped.end());
+  EXPECT_EQ(skipped, (std::vector<std::string>{" tblx", "[tblLeave_Header]", dotted,
+                                               "tblemployee;"}));
+  EXPECT_EQ(refresh.outcome().linked, std::vector<std::string>{"tblok"});
+}
+
+TEST(RefreshODBCLinks, AFailureOfTheFileStopsTheWalkAtOnce) {
+  MDB_REQUIRE_SERVER();
+  MakeDataSource("lnk_eio", {"tbla", "tblb", "tblc"});
+  for (const char* fails : {"drop", "link"}) {
+    SCOPED_TRACE(fails);
+    Fixture f;
+    f.file->defs = {Local("tbla"), Local("tblb"), Local("tblc")};
+    // The server lists the tables in an order of its own: the second one met fails.
+    LinkRefresh probe = f.Refresh("lnk_eio");
+    ASSERT_EQ(probe.RefreshODBCLinks("lnk_eio"), "SUCCESS");
+    const std::string second = probe.outcome().tables.at(1);
+    const std::string third = probe.outcome().tables.at(2);
+    f.file->defs = {Local("tbla"), Local("tblb"), Local("tblc")};
+    f.file->log.clear();
+    (std::string(fails) == "drop" ? f.file->fail_drop : f.file->fail_link).insert(second);
+
+    LinkRefresh refresh = f.Refresh("lnk_eio");
+    EXPECT_EQ(refresh.RefreshODBCLinks("lnk_eio"), "FAIL");
+    EXPECT_NE(refresh.outcome().file_error.find("velda.mdb"), std::string::npos);
+    // Nothing after the failure was dropped or linked.
+    for (const std::string& line : f.file->log) EXPECT_EQ(line.find(third), std::string::npos);
+    EXPECT_NE(f.file->Find(third), nullptr);
+    EXPECT_EQ(f.file->Find(third)->connect, "");
+    EXPECT_EQ(refresh.outcome().linked.size(), 1u);
+    if (std::string(fails) == "link") {
+      EXPECT_EQ(refresh.outcome().dropped_not_linked, std::vector<std::string>{second});
+    } else {
+      EXPECT_TRUE(refresh.outcome().dropped_not_linked.empty());
+      EXPECT_NE(f.file->Find(second), nullptr) << "its DROP failed, so it is still there";
+    }
+    EXPECT_EQ(f.screen.pointer(), Pointer::kArrow);
+  }
 }
 
 TEST(LinkTexts, QueryAndConnectStandAsTheSystemSendsThem) {

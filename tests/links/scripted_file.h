@@ -21,6 +21,8 @@ struct ScriptedFile {
   std::vector<std::string> log;
   std::set<std::string> refuse_drop;    // names whose DROP the engine refuses
   std::set<std::string> refuse_link;    // names whose Append or RefreshLink the engine refuses
+  std::set<std::string> fail_drop;      // names whose DROP the file fails (an I/O error)
+  std::set<std::string> fail_link;      // names whose Append the file fails
   bool can_link = true;
   bool open_fails = false;
   int opens = 0;
@@ -49,6 +51,9 @@ class ScriptedSourceSession : public db::Session {
     const std::string drop = "DROP TABLE ";
     if (text.rfind(drop, 0) == 0) {
       const std::string name = text.substr(drop.size());
+      if (file_->fail_drop.count(name) != 0) {
+        throw db::Error(db::kDiskOrNetworkError, "velda.mdb: write error at page 12 (EIO)");
+      }
       if (file_->refuse_drop.count(name) == 0) {
         for (auto it = file_->defs.begin(); it != file_->defs.end(); ++it) {
           if (!ScriptedFile::Same(it->name, name)) continue;
@@ -73,6 +78,10 @@ class ScriptedDaoDatabase : public db::dao::Database {
   void AppendTableDef(const db::dao::TableDef& def) override {
     file_->log.push_back("Append " + def.name + " | " + def.connect + " | " +
                          def.source_table_name);
+    if (file_->fail_link.count(def.name) != 0) {
+      throw db::Error(db::kDiskOrNetworkError, "velda.mdb: the written pages could not be made "
+                                               "durable (No space left on device)");
+    }
     if (file_->refuse_link.count(def.name) || file_->Find(def.name))
       throw db::Error(3010, "Table '" + def.name + "' already exists.");
     file_->defs.push_back(def);
