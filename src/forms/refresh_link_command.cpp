@@ -83,7 +83,7 @@ bool frmConvert_To_MySQL::BackUpSource(const std::string& path) {
   }
   if (db::SourceSession().State() == db::kAdStateOpen) db::SourceSession().Close();
   // Access keeps a lock file beside a database it has open; the copy would catch it mid-write.
-  if (const std::string lock = jet::ExistingLockFile(path); !lock.empty()) {
+  if (const std::string lock = jet::LiveLockFile(path); !lock.empty()) {
     throw db::Error(70, "Permission denied: the lock file " + lock + " shows " + path +
                             " open in another program");
   }

@@ -108,10 +108,6 @@ void PageFile::BeginWriting() {
     pages_written_ = 0;
     return;
   }
-  if (const std::string lock = ExistingLockFile(path_); !lock.empty()) {
-    throw Error(name_ + ": the database is open in Access (its lock file " + BaseName(lock) +
-                " exists); close it there, or remove a lock file left by a crash, and try again");
-  }
   int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) {
     throw Error(name_ + ": cannot open the file for writing (" + std::strerror(errno) + ")");
@@ -123,31 +119,58 @@ void PageFile::BeginWriting() {
     ::close(fd);
     throw Error(name_ + ": the file was replaced or changed since it was opened; open it again");
   }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  // The file first, then its lock file: holding the file, no other writer of this program can
+  // be judging or making the lock file meanwhile.
+  if (!LockExclusively(fd)) {
     ::close(fd);
     throw Error(name_ + ": another program is using the file; try again when it is closed");
   }
-  const std::string lock_path = LockFilePath(path_);
-  int lock_fd = ::open(lock_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (lock_fd < 0) {
+  try {
+    lock_fd_ = MakeLockFile();
+  } catch (...) {
     ::close(fd);
+    throw;
+  }
+  write_fd_ = fd;
+  pages_written_ = 0;
+}
+
+int PageFile::MakeLockFile() {
+  if (const std::string live = LiveLockFile(path_); !live.empty()) {
+    throw Error(name_ + ": the database is open in Access (its lock file " + BaseName(live) +
+                " is in use); close it there and try again");
+  }
+  // A lock file nobody holds was left by a process that ended mid-write (ours, or Access):
+  // it says nothing any more.
+  if (const std::string stale = ExistingLockFile(path_); !stale.empty()) ::unlink(stale.c_str());
+  const std::string lock_path = LockFilePath(path_);
+  const int lock_fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (lock_fd < 0) {
     throw Error(name_ + ": cannot create the lock file " + BaseName(lock_path) + " (" +
                 std::strerror(errno) + ")");
   }
-  ::flock(lock_fd, LOCK_EX | LOCK_NB);
-  ::close(lock_fd);
+  // Held for the whole write, so that the kernel drops it if the process dies: the file left
+  // behind then reads as stale.
+  if (!LockExclusively(lock_fd)) {
+    ::close(lock_fd);
+    ::unlink(lock_path.c_str());
+    throw Error(name_ + ": another program took the lock file " + BaseName(lock_path) +
+                " meanwhile; try again");
+  }
   lock_path_ = lock_path;
-  write_fd_ = fd;
-  pages_written_ = 0;
+  return lock_fd;
 }
 
 void PageFile::EndWriting() {
   writing_memory_ = false;
   if (write_fd_ < 0) return;
-  ::close(write_fd_);  // releases the lock
-  write_fd_ = -1;
+  // The lock file goes while it is still held, so that nobody finds it stale and unheld.
   ::unlink(lock_path_.c_str());
   lock_path_.clear();
+  ::close(lock_fd_);
+  lock_fd_ = -1;
+  ::close(write_fd_);  // releases the file's locks
+  write_fd_ = -1;
 }
 
 void PageFile::WritePage(PageNumber n, const uint8_t* bytes) {

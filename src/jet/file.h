@@ -44,10 +44,12 @@ class PageFile {
   size_t ReadAt(uint64_t offset, uint8_t* out, size_t length) const;
 
   // Opens the file for writing and holds it exclusively until EndWriting: an exclusive lock on
-  // the file, and a lock file "<name>.ldb" beside it created for the duration, as Access does.
-  // Throws jet::Error, and changes nothing, when a .ldb already exists (Access has the database
-  // open, or was stopped while it had), when another process holds the lock, or when the file
-  // cannot be opened for writing. A file held in memory is always writable.
+  // the file (flock and fcntl, which Access under Wine or over Samba takes), and a lock file
+  // "<name>.ldb" beside it, created and held locked for the duration, as Access does. A lock file
+  // that nobody holds was left by a process that ended mid-write and is removed. Throws
+  // jet::Error, and changes nothing, when a lock file is held (Access has the database open),
+  // when another process holds a lock on the file, or when the file cannot be opened for
+  // writing. A file held in memory is always writable.
   void BeginWriting();
   // Releases the lock and removes the lock file made by BeginWriting. Safe to call twice.
   void EndWriting();
@@ -72,7 +74,11 @@ class PageFile {
 
   std::string name_;
   std::string path_;       // as opened; empty for a file held in memory
+  // Makes and locks the lock file; returns its descriptor. Throws jet::Error when it is held.
+  int MakeLockFile();
+
   std::string lock_path_;  // the .ldb made by BeginWriting, removed by EndWriting
+  int lock_fd_ = -1;       // holds the .ldb's lock while writing
   int write_fd_ = -1;
   bool writing_memory_ = false;
   uint64_t pages_written_ = 0;

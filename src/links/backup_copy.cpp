@@ -158,6 +158,13 @@ void DurableCopy(const std::string& source, const std::string& destination) {
       throw db::Error(70, "Permission denied: another program is writing " + source);
     RaiseErrno(errno, "cannot lock " + source);
   }
+  // Access under Wine or over Samba takes fcntl locks, which flock does not see.
+  struct flock probe {};
+  probe.l_type = F_RDLCK;
+  probe.l_whence = SEEK_SET;
+  if (::fcntl(from.get(), F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK) {
+    throw db::Error(70, "Permission denied: another program is writing " + source);
+  }
   struct stat st;
   if (::fstat(from.get(), &st) != 0) RaiseErrno(errno, "cannot read " + source);
   if (!S_ISREG(st.st_mode)) throw db::Error(75, "Path/File access error: " + source +

@@ -204,11 +204,11 @@ TEST(RefreshLinkCommand, TrailingSpacesInThePath) {
 TEST(RefreshLinkCommand, AFileInUseGivesThePermissionMessageAndChangesNothing) {
   MDB_REQUIRE_SERVER();
   {
-    // Access's lock file beside the database.
+    // Access's lock file beside the database, held by Access.
     Window w("link_ldb");
     w.UseTestServer("link_ldb");
     w.ScriptDao();
-    std::ofstream(w.folder + "/Velda.ldb").put('x');
+    testenv::HeldLock access(w.folder + "/Velda.ldb");
     w.form.cmdCreate_MySQL_Connection_Click();
     w.ExpectOnly("Error", kPermission);
     EXPECT_EQ(Listing(w.folder), (std::vector<std::string>{"Velda.ldb", "Velda.mdb"}));
@@ -442,7 +442,7 @@ TEST(LinkCommandLine, RunsTheCommandAndExitsZeroOnlyOnSuccess) {
   MDB_REQUIRE_SERVER();
   Window w("link_cli");
   MakeDatabase("link_cli", {});
-  std::ofstream(w.folder + "/Velda.ldb").put('x');
+  testenv::HeldLock access(w.folder + "/Velda.ldb");
   out.str("");
   EXPECT_EQ(cli::RunCommandLine({"link", "--source", w.file, "--server", "127.0.0.1", "--port",
                             std::to_string(testenv::TestServer()->port), "--database",

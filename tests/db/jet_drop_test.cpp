@@ -13,6 +13,7 @@
 #include "jet/check.h"
 #include "jet/database.h"
 #include "support/test_env.h"
+#include "support/test_files.h"
 
 namespace db {
 namespace {
@@ -96,9 +97,11 @@ TEST(JetDropTable, RefusalsNameTheTableOrTheStatementAndWriteNothing) {
 
   // Access has the file open: the lock file beside it refuses the write.
   const std::string ldb = fs::path(path).replace_extension(".ldb").string();
-  std::ofstream(ldb).put('\0');
-  const std::string locked = Refusal(source, "DROP TABLE W_Temp");
-  EXPECT_NE(locked.find("the database is open in Access"), std::string::npos) << locked;
+  {
+    testenv::HeldLock access(ldb);
+    const std::string locked = Refusal(source, "DROP TABLE W_Temp");
+    EXPECT_NE(locked.find("the database is open in Access"), std::string::npos) << locked;
+  }
   fs::remove(ldb);
   source.Close();
   EXPECT_TRUE(FileBytes(path) == before);

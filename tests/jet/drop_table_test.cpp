@@ -165,12 +165,14 @@ TEST(DropTable, RefusesWithoutWritingAByte) {
   EXPECT_NE(refusal("msysaces").find("is a system table"), std::string::npos);
 
   const std::string ldb = fs::path(path).replace_extension(".ldb").string();
-  WriteBytes(ldb, "");
-  EXPECT_NE(refusal("tblEmployee")
-                .find("the database is open in Access (its lock file "
-                      "velda_sample.ldb exists)"),
-            std::string::npos);
-  EXPECT_TRUE(fs::exists(ldb)) << "someone else's lock file stays";
+  {
+    testenv::HeldLock access(ldb);
+    EXPECT_NE(refusal("tblEmployee")
+                  .find("the database is open in Access (its lock file "
+                        "velda_sample.ldb is in use)"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(ldb)) << "someone else's lock file stays";
+  }
   fs::remove(ldb);
 
   // Another sort order in the header (masked bytes 0x6E..0x6F): French, 1036.

@@ -1,11 +1,18 @@
 #include "support/test_files.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "support/test_env.h"
 
@@ -86,6 +93,32 @@ for (const name of reader.getTableNames({ normalTables: true, systemTables: true
     if (tab != std::string::npos) tables[line.substr(0, tab)] = line.substr(tab + 1);
   }
   return tables;
+}
+
+HeldLock::HeldLock(const std::string& path) {
+  int ready[2];
+  if (::pipe(ready) != 0) return;
+  child_ = ::fork();
+  if (child_ == 0) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    const char answer = fd >= 0 && ::fcntl(fd, F_SETLK, &whole) == 0 ? 'y' : 'n';
+    (void)!::write(ready[1], &answer, 1);
+    for (;;) ::pause();
+  }
+  char answer = 'n';
+  if (child_ > 0) (void)!::read(ready[0], &answer, 1);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  if (answer != 'y') ADD_FAILURE() << "could not lock " << path;
+}
+
+HeldLock::~HeldLock() {
+  if (child_ <= 0) return;
+  ::kill(child_, SIGKILL);
+  ::waitpid(child_, nullptr, 0);
 }
 
 }  // namespace testenv

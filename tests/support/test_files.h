@@ -17,6 +17,19 @@ std::string RunCommand(const std::string& command, int* status = nullptr);
 
 bool HaveMdbTools();
 
+// A lock held on the file at `path` (made when missing) as Access under Wine holds its .ldb: an
+// fcntl write lock over the whole file, from a child process, until the object goes.
+class HeldLock {
+ public:
+  explicit HeldLock(const std::string& path);
+  ~HeldLock();
+  HeldLock(const HeldLock&) = delete;
+  HeldLock& operator=(const HeldLock&) = delete;
+
+ private:
+  int child_ = -1;
+};
+
 // mdb-reader (npm), when installed: MDB_READER_DIR, or node/node_modules/mdb-reader in the build
 // tree (npm install --prefix <build>/node mdb-reader). Empty when it or node is missing.
 std::string MdbReaderDir();
