@@ -38,8 +38,9 @@ void LoadDataCopy::CopyRows(db::Recordset& rows, long* sent) {
   try {
     files[0] = std::make_unique<TabFile>();
     files[1] = std::make_unique<TabFile>();
-  } catch (const db::Error&) {
+  } catch (const TabFileError&) {
     // No private file can be made (a full or read-only temporary folder): INSERTs need none.
+    table_.run().temp_files_failed = true;
     inserts_.CopyRows(rows, sent);
     return;
   }
@@ -51,7 +52,12 @@ void LoadDataCopy::CopyRows(db::Recordset& rows, long* sent) {
   int current = 0;
   Chunk chunk = FillChunk(rows, *files[current],
                           std::min(chunk_rows, CopySettings::kFirstChunkRows), &read);
-  while (chunk.rows > 0 || chunk.failure) {
+  while (chunk.rows > 0 || chunk.failure || chunk.file_failed) {
+    if (chunk.file_failed) {
+      table_.run().temp_files_failed = true;
+      FinishByInsert(rows, chunk, sent);
+      return;
+    }
     std::future<Chunk> next;
     if (chunk.more)
       next = std::async(std::launch::async, [this, &rows, &files, current, &read, chunk_rows] {
@@ -111,9 +117,12 @@ LoadDataCopy::Chunk LoadDataCopy::FillChunk(db::Recordset& rows, TabFile& file, 
       rows.MoveNext();
     }
     file.Flush();
+  } catch (const TabFileError&) {
+    // The rows read so far are not all in the file: they go as INSERTs, read again, and the row
+    // this file could not take after them.
+    chunk.file_failed = true;
   } catch (const db::Error&) {
-    // The rows before the one that cannot be read or rendered (or written) still go in. A file
-    // cut short by a failed write is refused whole by LoadChunk, and its rows go as INSERTs.
+    // The rows before the one that cannot be read or rendered still go in.
     chunk.failure = std::current_exception();
   }
   return chunk;

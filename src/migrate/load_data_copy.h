@@ -33,7 +33,8 @@ class LoadDataCopy {
   struct Chunk {
     long rows = 0;
     bool more = false;           // the file is full and the table goes on
-    std::exception_ptr failure;  // a row that could not be read, rendered or written
+    std::exception_ptr failure;  // a row that could not be read or rendered
+    bool file_failed = false;    // the temporary folder failed the file: its rows go as INSERTs
   };
   // Reads at most `limit` rows into `file`, counting them in *read.
   Chunk FillChunk(db::Recordset& rows, TabFile& file, long limit, long* read);
@@ -41,8 +42,8 @@ class LoadDataCopy {
   // table took every line as it stands; otherwise rolls it back. Either way the auto-increment
   // counter is restored. Returns whether the file went in.
   bool LoadChunk(const std::string& path, long rows);
-  // The rest of the table after LOAD DATA was refused: the rows of `chunk`, already read, then
-  // every row after them.
+  // The rest of the table after LOAD DATA was refused or a file could not be written: the rows
+  // of `chunk`, already read, then every row after them.
   void FinishByInsert(db::Recordset& rows, const Chunk& chunk, long* sent);
 
   TableCopy& table_;

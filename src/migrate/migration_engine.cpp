@@ -192,7 +192,7 @@ void MigrationEngine::CopyTableRows(const std::string& source_table,
   TableCopy copy(source_, mysql_, settings_, run_, &last_statement_, source_table, mysql_table,
                  insert_columns, [this](long sent) { ReportRows(sent); });
   long sent = 0;  // rows the server holds for this table
-  if (!settings_.row_at_a_time && !run_.load_data_refused &&
+  if (!settings_.row_at_a_time && !run_.load_data_refused && !run_.temp_files_failed &&
       LoadDataCopy::Carries(copy, rows->Fields())) {
     LoadDataCopy(copy).CopyRows(*rows, &sent);
   } else {

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "db/error.h"
 
@@ -22,7 +21,8 @@ bool UsableInStatement(const std::string& directory) {
 }
 
 [[noreturn]] void Fail(const std::string& what, int error) {
-  throw db::Error(db::kProviderError, "temporary row file: " + what + ": " + std::strerror(error));
+  throw TabFileError(db::kProviderError,
+                     "temporary row file: " + what + ": " + std::strerror(error));
 }
 
 }  // namespace
@@ -31,20 +31,25 @@ TabFile::TabFile() {
   const char* tmpdir = std::getenv("TMPDIR");
   std::string directory = tmpdir && UsableInStatement(tmpdir) ? tmpdir : "/tmp";
   while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
-  std::string name = directory + "/mdbtomysql-rows-XXXXXX";
-  std::vector<char> writable(name.begin(), name.end());
-  writable.push_back('\0');
-  // mkstemp creates the file with mode 0600 and fails rather than reuse an existing name.
-  fd_ = mkstemp(writable.data());
-  if (fd_ < 0) Fail("cannot create a file in " + directory, errno);
-  path_ = writable.data();
+  fd_ = ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd_ < 0) {
+    // A file system without unnamed files: a named one, unlinked before a row is in it. mkstemp
+    // creates it with mode 0600 and fails rather than reuse an existing name.
+    std::string name = directory + "/mdbtomysql-rows-XXXXXX";
+    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd_ < 0) Fail("cannot create a file in " + directory, errno);
+    ::unlink(name.c_str());
+  }
+  path_ = "/proc/self/fd/" + std::to_string(fd_);
+  if (::access(path_.c_str(), R_OK) != 0) {
+    const int error = errno;
+    ::close(fd_);
+    Fail("this system does not let a process read its own files by descriptor", error);
+  }
   buffer_.reserve(kBufferBytes + (64 << 10));
 }
 
-TabFile::~TabFile() {
-  close(fd_);
-  unlink(path_.c_str());
-}
+TabFile::~TabFile() { ::close(fd_); }
 
 void TabFile::Append(const std::string& line) {
   buffer_ += line;

@@ -30,6 +30,9 @@ struct CopyRun {
   // Set once LOAD DATA LOCAL has been refused (by the server's or the driver's settings): the
   // rest of the run sends INSERTs.
   bool load_data_refused = false;
+  // Set once the temporary folder failed a row file (full, an I/O error): the rest of the run
+  // sends INSERTs, which need no file.
+  bool temp_files_failed = false;
   // Rows sent in LOAD DATA files the server took whole.
   long loaded_rows = 0;
 };

@@ -1,4 +1,7 @@
 // The batched copy must leave exactly what one INSERT per row leaves, failures included.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -188,6 +191,58 @@ TEST_F(BulkEquivalence, ServerWithoutLocalInfileGetsInserts) {
   EXPECT_NE(std::find(scripted_bulk.snapshot.begin(), scripted_bulk.snapshot.end(),
                       "table tblscripted next 1300"),
             scripted_bulk.snapshot.end());
+}
+
+// While it lives, no file of this process may grow past a few bytes: as in a full temporary
+// folder, every write of rows to a file fails (EFBIG, the signal ignored).
+class FullDisk {
+ public:
+  FullDisk() {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = saved_;
+    tiny.rlim_cur = 16;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+  }
+  ~FullDisk() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  struct rlimit saved_ {};
+  sighandler_t previous_;
+};
+
+TEST_F(BulkEquivalence, AFullTemporaryFolderGetsInserts) {
+  // Enough rows for several files, the first of which the folder refuses part way.
+  ScriptedTable t;
+  t.columns = {{"ID", db::ado_type::kInteger, 4, 118, 0, 0},
+               {"Label", db::ado_type::kVarWChar, 40, 0x60, 0, 0}};
+  for (int i = 1; i <= 25000; ++i) {
+    t.rows.push_back({db::Value::Integer(i), db::Value::Text("payroll row " + std::to_string(i))});
+  }
+  ScriptedSource* scripted = InstallScripted(t);
+  const Run reference = Migrate("full_ref", "", false, "", scripted);
+  ASSERT_EQ(reference.result, "OK");
+  ASSERT_EQ(reference.loaded_rows, 25000) << "the reference goes through LOAD DATA";
+  Run full;
+  {
+    FullDisk disk;
+    full = Migrate("full_tmp", "", false, "", scripted);
+  }
+  db::SourceSession().Close();
+  ExpectSameEndState(reference, full);
+  EXPECT_EQ(full.loaded_rows, 0);
+  const std::string path = testenv::FixturePath("velda_sample.mdb");
+  const Run sample_reference = Migrate("full_ref2", path, false);
+  Run sample;
+  {
+    FullDisk disk;
+    sample = Migrate("full_tmp2", path, false);
+  }
+  ExpectSameEndState(sample_reference, sample);
+  EXPECT_EQ(sample.loaded_rows, 0);
 }
 
 TEST_F(BulkEquivalence, TrickyTextsArriveAsTheyWereTyped) {
