@@ -31,15 +31,15 @@ void CutSeparator(std::string& list) { list.erase(list.size() >= 2 ? list.size()
 
 }  // namespace
 
-RowBatch::RowBatch(std::string head, size_t max_bytes)
-    : head_(std::move(head)), max_bytes_(max_bytes) {}
+RowBatch::RowBatch(std::string head, size_t max_bytes, size_t max_rows)
+    : head_(std::move(head)), max_bytes_(max_bytes), max_rows_(max_rows) {}
 
 void RowBatch::Add(const std::string& values) {
   rows_.push_back(values);
   bytes_ += values.size() + 4;
 }
 
-bool RowBatch::Full() const { return rows_.size() >= kBatchRows || bytes_ >= max_bytes_; }
+bool RowBatch::Full() const { return rows_.size() >= max_rows_ || bytes_ >= max_bytes_; }
 
 std::string RowBatch::Statement() const {
   std::string s;
@@ -75,7 +75,7 @@ std::string FixQuote(const std::string& text) {
 
 void MigrationEngine::DropTable(const std::string& TableName) {
   try {
-    mysql_.Execute("DROP table `" + TableName + "`");
+    ExecuteOnCluster(mysql_, cluster_, "DROP table `" + TableName + "`");
   } catch (const std::exception&) {
     // A table that is not there yet is the usual case; the CREATE that follows fails on its
     // own if the table is somehow still there.
@@ -111,6 +111,13 @@ std::string MigrationEngine::CreateAndInsertData_To_MYSQLTable(const std::string
       batch_bytes_ = RowBatch::kMaxBatchBytes;
       if (limit > 0 && size_t(limit / 4) < batch_bytes_) batch_bytes_ = size_t(limit / 4);
     }
+    // On a node of a cluster every transaction of the copy stays inside the write-set limits.
+    last_statement_ = "SELECT @@wsrep_on";
+    cluster_ = ReadClusterSession(mysql_);
+    batch_rows_ = size_t(FitRows(cluster_, long(RowBatch::kBatchRows)));
+    batch_bytes_ = FitBytes(cluster_, batch_bytes_);
+    chunk_rows_ = FitRows(cluster_, chunk_rows_);
+    chunk_bytes_ = FitBytes(cluster_, kChunkBytes);
 
     std::unique_ptr<db::dao::Database> catalogue =
         db::dao::OpenDatabase(source_path, false, false, std::string(";pwd=") + db::kSourcePassword);
@@ -155,8 +162,9 @@ std::string MigrationEngine::CreateAndInsertData_To_MYSQLTable(const std::string
         CutSeparator(insert_columns);
       }
       last_statement_ = "CREATE table " + mysql_table + " (" + definitions + ")";
-      mysql_.Execute(last_statement_);
+      ExecuteOnCluster(mysql_, cluster_, last_statement_);
       ListPK(mysql_table, auto_number);
+      RefuseUnreplicatedTable(mysql_, cluster_, mysql_table);
       CopyTableRows(table, mysql_table, insert_columns);
       migrated_.push_back(table);
     }
@@ -185,7 +193,7 @@ std::string MigrationEngine::ListPK(const std::string& tbl, const std::string& A
   // message. Returns false when ListPK has to end.
   auto send = [&](const std::string& statement) {
     try {
-      mysql_.Execute(statement);
+      ExecuteOnCluster(mysql_, cluster_, statement);
       return true;
     } catch (const db::Error& e) {
       if (e.number() == db::kProviderError) return true;
@@ -238,7 +246,7 @@ void MigrationEngine::CopyTableRows(const std::string& source_table,
 void MigrationEngine::CopyByInsert(db::Recordset& rows, const std::string& source_table,
                                    const std::string& mysql_table, const std::string& head,
                                    long* sent) {
-  RowBatch batch(head, batch_bytes_);
+  RowBatch batch(head, batch_bytes_, batch_rows_);
   std::string values;
   // A row that cannot be read or rendered ends the copy after the rows before it have gone in.
   std::exception_ptr failure;
@@ -259,7 +267,7 @@ void MigrationEngine::CopyByInsert(db::Recordset& rows, const std::string& sourc
       CutSeparator(values);
       if (row_at_a_time_) {
         last_statement_ = head + values + ")";
-        mysql_.Execute(last_statement_);
+        ExecuteOnCluster(mysql_, cluster_, cluster_.numbering_prefix + last_statement_);
         ++*sent;
         ReportRows(*sent);
       } else {
@@ -320,7 +328,7 @@ MigrationEngine::Chunk MigrationEngine::FillChunk(db::Recordset& rows, TabFile& 
     file.Clear();
     std::string line;
     while (!rows.Eof() && (row_limit_ < 0 || *read < row_limit_)) {
-      if (chunk.rows >= limit || file.bytes() >= kChunkBytes) {
+      if (chunk.rows >= limit || file.bytes() >= chunk_bytes_) {
         chunk.more = true;
         break;
       }
@@ -349,7 +357,7 @@ MigrationEngine::Chunk MigrationEngine::FillChunk(db::Recordset& rows, TabFile& 
 void MigrationEngine::ReplayRows(const std::string& source_table, const std::string& mysql_table,
                                  const std::string& head, long count, long* sent) {
   std::unique_ptr<db::Recordset> rows = OpenSourceAt(source_table, *sent);
-  RowBatch batch(head, batch_bytes_);
+  RowBatch batch(head, batch_bytes_, batch_rows_);
   std::string values;
   for (long left = count; left > 0 && !rows->Eof(); --left) {
     values.clear();
@@ -429,10 +437,24 @@ void MigrationEngine::CopyByLoadData(db::Recordset& rows, const std::string& sou
 
 bool MigrationEngine::LoadChunk(const std::string& path, const std::string& mysql_table,
                                 const std::string& insert_columns, long rows) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      return LoadChunkOnce(path, mysql_table, insert_columns, rows);
+    } catch (const db::Error& e) {
+      // A node of the cluster going away can refuse the file's transaction at any statement;
+      // nothing of it is kept, and the file goes again whole.
+      if (!RecoverFromHiccup(mysql_, cluster_, e, attempt)) throw;
+    }
+  }
+}
+
+bool MigrationEngine::LoadChunkOnce(const std::string& path, const std::string& mysql_table,
+                                    const std::string& insert_columns, long rows) {
   last_statement_ = "START TRANSACTION";
   mysql_.Execute(last_statement_);
   last_statement_ = "LOAD DATA LOCAL INFILE '" + path + "' INTO TABLE " + mysql_table + " " +
-                    TabFile::kFormatClauses + " (" + insert_columns + ")";
+                    TabFile::kFormatClauses + " (" + insert_columns + ")" +
+                    LoadDataNumbering(mysql_, cluster_, mysql_table, insert_columns);
   bool whole = false;
   try {
     mysql_.Execute(last_statement_);
@@ -447,7 +469,7 @@ bool MigrationEngine::LoadChunk(const std::string& path, const std::string& mysq
     whole = !check->Eof() && check->Fields().Item(0).GetValue().ToString() == std::to_string(rows) &&
             check->Fields().Item(1).GetValue().ToString() == "0";
   } catch (const db::Error& e) {
-    if (e.number() != db::kProviderError) throw;
+    if (e.number() != db::kProviderError || IsClusterHiccup(cluster_, e)) throw;
     load_data_refused_ = true;
   }
   last_statement_ = whole ? "COMMIT" : "ROLLBACK";
@@ -490,7 +512,7 @@ void MigrationEngine::ReportRows(long sent) {
 void MigrationEngine::RestoreAutoIncrement(const std::string& mysql_table) {
   try {
     // The server raises the counter to the largest number the table holds, plus one.
-    mysql_.Execute("ALTER TABLE " + mysql_table + " AUTO_INCREMENT = 1");
+    ExecuteOnCluster(mysql_, cluster_, "ALTER TABLE " + mysql_table + " AUTO_INCREMENT = 1");
   } catch (const db::Error&) {
     // A table without a counter has nothing to restore.
   }
@@ -499,7 +521,7 @@ void MigrationEngine::RestoreAutoIncrement(const std::string& mysql_table) {
 void MigrationEngine::SendBatch(RowBatch& batch, const std::string& mysql_table, long* sent) {
   last_statement_ = batch.Statement();
   try {
-    mysql_.Execute(last_statement_);
+    ExecuteOnCluster(mysql_, cluster_, cluster_.numbering_prefix + last_statement_);
     *sent += long(batch.size());
     batch.Clear();
     return;
@@ -518,7 +540,7 @@ void MigrationEngine::SendBatch(RowBatch& batch, const std::string& mysql_table,
   *sent += kept;
   for (size_t i = size_t(kept); i < batch.size(); ++i) {
     last_statement_ = batch.SingleStatement(i);
-    mysql_.Execute(last_statement_);
+    ExecuteOnCluster(mysql_, cluster_, cluster_.numbering_prefix + last_statement_);
     ++*sent;
   }
   batch.Clear();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "db/connection.h"
+#include "migrate/cluster_session.h"
 #include "migrate/tab_file.h"
 #include "ui/screen.h"
 
@@ -32,8 +33,8 @@ class RowBatch {
   static constexpr size_t kMaxBatchBytes = 4 << 20;
 
   // `head` is "INSERT INTO table (columns) VALUES ("; `max_bytes` caps a batch's values below
-  // the server's packet limit.
-  RowBatch(std::string head, size_t max_bytes);
+  // the server's packet limit, `max_rows` its rows below kBatchRows where a cluster wants less.
+  RowBatch(std::string head, size_t max_bytes, size_t max_rows = kBatchRows);
   void Add(const std::string& values);
   bool Full() const;
   bool empty() const { return rows_.empty(); }
@@ -47,6 +48,7 @@ class RowBatch {
  private:
   std::string head_;
   size_t max_bytes_;
+  size_t max_rows_;
   std::vector<std::string> rows_;
   size_t bytes_ = 0;
 };
@@ -135,11 +137,16 @@ class MigrationEngine {
   // counter is restored. Returns whether the file went in.
   bool LoadChunk(const std::string& path, const std::string& mysql_table,
                  const std::string& insert_columns, long rows);
+  bool LoadChunkOnce(const std::string& path, const std::string& mysql_table,
+                     const std::string& insert_columns, long rows);
   std::unique_ptr<db::Recordset> OpenSourceAt(const std::string& source_table, long row);
   std::string RowStatement(const std::string& source_table, const std::string& head, long row);
 
   bool row_at_a_time_ = false;
   size_t batch_bytes_ = RowBatch::kMaxBatchBytes;
+  size_t batch_rows_ = RowBatch::kBatchRows;
+  size_t chunk_bytes_ = kChunkBytes;
+  ClusterSession cluster_;
   long row_limit_ = -1;
   long chunk_rows_ = kChunkRows;
   // Set once LOAD DATA LOCAL has been refused (by the server's or the driver's settings): the
