@@ -35,8 +35,10 @@ TEST_F(GaleraMigration, SampleDatabasesEndOnEveryNodeAsOnOneServer) {
     const Outcome reference = Migrate(single_, "gal_ref_" + name, path);
     const Outcome run = Migrate(cluster_.ConnectionString(1), "gal_" + name, path);
     EXPECT_EQ(run.result, reference.result);
-    // The same rows went through LOAD DATA files: none was refused on the cluster alone.
-    EXPECT_EQ(run.loaded_rows, reference.loaded_rows);
+    // Every file went in whole, bar the one with the refused row, as on one server. (The
+    // reference may have sent INSERTs: a test beside this one turns local_infile off for a
+    // moment.)
+    EXPECT_EQ(run.loaded_rows, name == "velda_sample" ? 96 : 10);
     ASSERT_EQ(run.messages.size(), reference.messages.size());
     for (size_t i = 0; i < run.messages.size(); ++i)
       EXPECT_EQ(run.messages[i].details, reference.messages[i].details);
@@ -112,7 +114,7 @@ class WriteSetLimits {
 TEST_F(GaleraMigration, EveryTransactionOfTheCopyStaysInsideTheWriteSetLimits) {
   auto node = Node(1);
   const std::string path = testenv::FixturePath("velda_sample.mdb");
-  const Outcome reference = Migrate(single_, "gal_ref_limits", path);
+  Migrate(single_, "gal_ref_limits", path);
   const std::vector<std::string> expected = SingleSnapshot("gal_ref_limits");
   ScriptedTable t;
   t.columns = {{"ID", db::ado_type::kInteger, 4, 118, 0, 0},
@@ -127,7 +129,7 @@ TEST_F(GaleraMigration, EveryTransactionOfTheCopyStaysInsideTheWriteSetLimits) {
     WriteSetLimits limits(*node, rows, bytes);
     const Outcome run = Migrate(cluster_.ConnectionString(1), "gal_limits", path);
     EXPECT_EQ(run.result, "OK") << (run.messages.empty() ? "" : run.messages[0].details);
-    EXPECT_EQ(run.loaded_rows, reference.loaded_rows);
+    EXPECT_EQ(run.loaded_rows, 96);  // every row of the sample, in files that went in whole
     for (int n = 1; n <= 3; ++n) EXPECT_EQ(Snapshot(*Node(n), "gal_limits"), expected) << n;
 
     for (const bool by_insert : {false, true}) {
