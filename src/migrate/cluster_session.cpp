@@ -82,7 +82,8 @@ std::string LoadDataNumbering(db::Connection& mysql, const ClusterSession& clust
   if (cluster.numbering_prefix.empty()) return "";
   std::unique_ptr<db::Recordset> column = mysql.Execute(
       "SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() "
-      "AND TABLE_NAME = " + Quoted(mysql_table) + " AND EXTRA LIKE '%auto_increment%'");
+      "AND TABLE_NAME = " +
+      Quoted(mysql_table) + " AND EXTRA LIKE '%auto_increment%'");
   if (column->Eof()) return "";
   const std::string name = "`" + column->Fields().Item(0).GetValue().ToString() + "`";
   if (insert_columns.find(name) != std::string::npos) return "";
@@ -94,15 +95,15 @@ std::string LoadDataNumbering(db::Connection& mysql, const ClusterSession& clust
 bool IsClusterHiccup(const ClusterSession& cluster, const db::Error& error) {
   if (!cluster.replicated || error.number() != db::kProviderError) return false;
   const std::string& text = error.description();
-  for (const char* sign : {"Not connected to Primary Component",
-                           "WSREP has not yet prepared node for application use",
-                           "WSREP detected deadlock/conflict", "Deadlock found when trying to get lock"})
+  for (const char* sign :
+       {"Not connected to Primary Component", "WSREP has not yet prepared node for application use",
+        "WSREP detected deadlock/conflict", "Deadlock found when trying to get lock"})
     if (text.find(sign) != std::string::npos) return true;
   return false;
 }
 
-bool RecoverFromHiccup(db::Connection& mysql, const ClusterSession& cluster,
-                       const db::Error& error, int attempt) {
+bool RecoverFromHiccup(db::Connection& mysql, const ClusterSession& cluster, const db::Error& error,
+                       int attempt) {
   if (attempt >= kTries || !IsClusterHiccup(cluster, error)) return false;
   try {
     mysql.Execute("ROLLBACK");
@@ -137,7 +138,8 @@ void RefuseUnreplicatedTable(db::Connection& mysql, const ClusterSession& cluste
   if (!cluster.replicated) return;
   std::unique_ptr<db::Recordset> engine = mysql.Execute(
       "SELECT ENGINE FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
-      "AND TABLE_NAME = " + Quoted(mysql_table));
+      "AND TABLE_NAME = " +
+      Quoted(mysql_table));
   const std::string found = engine->Eof() ? "" : engine->Fields().Item(0).GetValue().ToString();
   if (LowerCase(found) == "innodb") return;
   throw db::Error(db::kProviderError,

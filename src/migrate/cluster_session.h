@@ -53,8 +53,8 @@ bool IsClusterHiccup(const ClusterSession& cluster, const db::Error& error);
 // After `error` on try number `attempt`: when it is a hiccup and tries are left, rolls back what
 // the session had open, waits until the node is in the primary component again and returns
 // true; returns false otherwise. Raises db::Error when the node cannot be asked.
-bool RecoverFromHiccup(db::Connection& mysql, const ClusterSession& cluster,
-                       const db::Error& error, int attempt);
+bool RecoverFromHiccup(db::Connection& mysql, const ClusterSession& cluster, const db::Error& error,
+                       int attempt);
 
 // Runs a statement that commits itself, sending it again after a hiccup.
 std::unique_ptr<db::Recordset> ExecuteOnCluster(db::Connection& mysql,

@@ -150,7 +150,8 @@ TEST_F(ClusterSessionTest, AStatementRefusedDuringAViewChangeGoesAgainOnceTheNod
   const ClusterSession cluster = Node({"1", "3", "1", "0", "2147483647"});
   EXPECT_TRUE(IsClusterHiccup(cluster, kHiccup));
   EXPECT_TRUE(IsClusterHiccup(
-      cluster, db::Error(db::kProviderError, "WSREP has not yet prepared node for application use")));
+      cluster,
+      db::Error(db::kProviderError, "WSREP has not yet prepared node for application use")));
   // The node in use going away is no hiccup, nor is a refused row.
   EXPECT_FALSE(IsClusterHiccup(
       cluster, db::Error(db::kProviderError, "[ma-3.1.15]Lost connection to server during query")));
@@ -168,7 +169,8 @@ TEST_F(ClusterSessionTest, AStatementRefusedDuringAViewChangeGoesAgainOnceTheNod
   EXPECT_EQ(sent[3].rfind(kReady, 0), 0u);
   EXPECT_EQ(sent[4], "INSERT INTO tblx (`A`) VALUES (1)");
   // Any other refusal goes to the caller at once; so does a hiccup on the last try.
-  server_->script.push_back({"INSERT INTO tbly", {{{}, db::Error(db::kProviderError, "Duplicate")}}});
+  server_->script.push_back(
+      {"INSERT INTO tbly", {{{}, db::Error(db::kProviderError, "Duplicate")}}});
   EXPECT_THROW(ExecuteOnCluster(mysql_, cluster, "INSERT INTO tbly VALUES (1)"), db::Error);
   EXPECT_FALSE(RecoverFromHiccup(mysql_, cluster, kHiccup, 8));
 }

@@ -63,8 +63,9 @@ class GaleraMigration : public ::testing::Test {
 
   // Migrates `path` into a fresh `database` of the server `connection` names (without a
   // database). `prepare` runs on the migration's session before the migration.
-  Outcome Migrate(const std::string& connection, const std::string& database, const std::string& path,
-              std::function<void(MigrationEngine&, db::Connection&)> prepare = {}) {
+  Outcome Migrate(const std::string& connection, const std::string& database,
+                  const std::string& path,
+                  std::function<void(MigrationEngine&, db::Connection&)> prepare = {}) {
     db::Connection admin;
     admin.Open(connection);
     admin.Execute("DROP DATABASE IF EXISTS " + database);

@@ -61,19 +61,20 @@ TEST_F(GaleraMigration, SampleDatabasesEndOnEveryNodeAsOnOneServer) {
     auto node = Node(n, "gal_reject_midtable");
     EXPECT_EQ(One(*node, "SELECT COUNT(*) FROM tblleave_header"), "599") << n;
     EXPECT_EQ(One(*node, "SELECT MAX(LeaveID) FROM tblleave_header"), "599") << n;
-    EXPECT_EQ(One(*node, "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
-                         "'gal_reject_midtable' AND table_name = 'tblz_after'"),
+    EXPECT_EQ(One(*node,
+                  "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
+                  "'gal_reject_midtable' AND table_name = 'tblz_after'"),
               "0")
         << n;
   }
 }
 
 TEST_F(GaleraMigration, TableOfAnEngineTheClusterDoesNotReplicateIsRefusedBeforeItsRows) {
-  const Outcome run = Migrate(cluster_.ConnectionString(1), "gal_myisam",
-                          testenv::FixturePath("velda_sample.mdb"),
-                          [](MigrationEngine&, db::Connection& mysql) {
-                            mysql.Execute("SET SESSION default_storage_engine = MyISAM");
-                          });
+  const Outcome run =
+      Migrate(cluster_.ConnectionString(1), "gal_myisam", testenv::FixturePath("velda_sample.mdb"),
+              [](MigrationEngine&, db::Connection& mysql) {
+                mysql.Execute("SET SESSION default_storage_engine = MyISAM");
+              });
   EXPECT_EQ(run.result, "FAIL");
   ASSERT_EQ(run.messages.size(), 1u);
   EXPECT_EQ(run.messages[0].text, "Invalid table column in VELDA.mdb");
@@ -85,8 +86,9 @@ TEST_F(GaleraMigration, TableOfAnEngineTheClusterDoesNotReplicateIsRefusedBefore
     // The refused table is there, empty, on every node; nothing after it.
     for (const std::string& line : Snapshot(*node, "gal_myisam"))
       EXPECT_EQ(line.rfind("table ", 0), 0u) << "node " << n << ": " << line;
-    EXPECT_EQ(One(*node, "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
-                         "'gal_myisam'"),
+    EXPECT_EQ(One(*node,
+                  "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
+                  "'gal_myisam'"),
               "1")
         << n;
   }

@@ -28,8 +28,10 @@ std::vector<std::string> Digest(db::Connection& c, const std::string& database) 
     if (exists != "1") continue;
     auto rs = c.Execute("CHECKSUM TABLE `" + database + "`.`" + table + "`");
     out.push_back(table + " next " +
-                  One(c, "SELECT auto_increment FROM information_schema.tables WHERE table_schema "
-                         "= '" + database + "' AND table_name = '" + table + "'") +
+                  One(c,
+                      "SELECT auto_increment FROM information_schema.tables WHERE table_schema "
+                      "= '" +
+                          database + "' AND table_name = '" + table + "'") +
                   " rows " + One(c, "SELECT COUNT(*) FROM `" + database + "`.`" + table + "`") +
                   " checksum " + rs->Fields().Item(1).GetValue().ToString());
   }
@@ -40,9 +42,10 @@ std::vector<std::string> Digest(db::Connection& c, const std::string& database) 
 std::string RowsDigest(db::Connection& c, const std::string& database, const std::string& table,
                        const std::string& key, long limit) {
   std::string values;
-  auto columns = c.Execute("SELECT column_name FROM information_schema.columns WHERE "
-                           "table_schema = '" + database + "' AND table_name = '" + table +
-                           "' ORDER BY ordinal_position");
+  auto columns = c.Execute(
+      "SELECT column_name FROM information_schema.columns WHERE "
+      "table_schema = '" +
+      database + "' AND table_name = '" + table + "' ORDER BY ordinal_position");
   for (; !columns->Eof(); columns->MoveNext())
     values += ", QUOTE(`" + columns->Fields().Item(0).GetValue().ToString() + "`)";
   std::string from = "`" + database + "`.`" + table + "`";
@@ -77,18 +80,18 @@ class GaleraNodeLoss : public GaleraMigration {
   Outcome MigrateLosing(int victim) {
     std::thread killer;
     std::atomic<bool> armed{true};
-    const Outcome run =
-        Migrate(cluster_.ConnectionString(1), "gal_bench", bench_,
-                [&](MigrationEngine& engine, db::Connection&) {
-                  engine.SetProgressCallback([&](const Progress& p) {
-                    if (p.rows_copied < 10000 || !armed.exchange(false)) return;
-                    // A moment later, so that the node goes while a file is being loaded.
-                    killer = std::thread([this, victim] {
-                      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                      cluster_.Kill(victim);
-                    });
-                  });
-                });
+    const Outcome run = Migrate(cluster_.ConnectionString(1), "gal_bench", bench_,
+                                [&](MigrationEngine& engine, db::Connection&) {
+                                  engine.SetProgressCallback([&](const Progress& p) {
+                                    if (p.rows_copied < 10000 || !armed.exchange(false)) return;
+                                    // A moment later, so that the node goes while a file is being
+                                    // loaded.
+                                    killer = std::thread([this, victim] {
+                                      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                                      cluster_.Kill(victim);
+                                    });
+                                  });
+                                });
     if (killer.joinable()) killer.join();
     EXPECT_FALSE(armed) << "the migration ended before node " << victim << " could be stopped";
     return run;
@@ -97,8 +100,9 @@ class GaleraNodeLoss : public GaleraMigration {
   // Waits until node `n` sees a cluster of `size` nodes.
   void AwaitClusterSize(int n, int size) {
     for (int i = 0; i < 600; ++i) {
-      if (One(*Node(n), "SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE "
-                        "VARIABLE_NAME = 'WSREP_CLUSTER_SIZE'") == std::to_string(size))
+      if (One(*Node(n),
+              "SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE "
+              "VARIABLE_NAME = 'WSREP_CLUSTER_SIZE'") == std::to_string(size))
         return;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
@@ -134,8 +138,10 @@ TEST_F(GaleraNodeLoss, TheNodeInUseGoingAwayFailsAndTheOthersHoldAPrefix) {
     // reference's, and only the last may be short.
     bool short_seen = false;
     for (const std::string& table : kBenchTables) {
-      if (One(*node, "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
-                     "'gal_bench' AND table_name = '" + table + "'") != "1") {
+      if (One(*node,
+              "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
+              "'gal_bench' AND table_name = '" +
+                  table + "'") != "1") {
         short_seen = true;
         continue;
       }

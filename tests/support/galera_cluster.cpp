@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -67,7 +67,8 @@ void GaleraCluster::Kill(int n) const {
 
 bool GaleraCluster::MakeWhole() const {
   std::string command = "bash -c 'source \"" + std::string(MDB_SOURCE_DIR) +
-                        "/scripts/lib.sh\" && dir=\"" + dir + "\" && status=0 && for n in 1 2 3; do "
+                        "/scripts/lib.sh\" && dir=\"" + dir +
+                        "\" && status=0 && for n in 1 2 3; do "
                         "pid=$(cat \"$dir/node$n/pid\" 2>/dev/null); "
                         "if [ -n \"$pid\" ] && kill -0 \"$pid\" 2>/dev/null && "
                         "! grep -q \"^State:.*Z\" /proc/$pid/status 2>/dev/null; then "

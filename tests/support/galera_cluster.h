@@ -42,11 +42,11 @@ class ClusterLock {
 }  // namespace testenv
 
 // Skips the current test, saying why, when the run has no Galera cluster of its own.
-#define MDB_REQUIRE_CLUSTER()                                                                 \
-  do {                                                                                        \
-    if (!testenv::TestCluster())                                                              \
-      GTEST_SKIP() << "no test Galera cluster (MDB_TEST_GALERA_PORTS unset): scripts/test "   \
-                      "starts one where the galera-4 package can be installed";               \
+#define MDB_REQUIRE_CLUSTER()                                                               \
+  do {                                                                                      \
+    if (!testenv::TestCluster())                                                            \
+      GTEST_SKIP() << "no test Galera cluster (MDB_TEST_GALERA_PORTS unset): scripts/test " \
+                      "starts one where the galera-4 package can be installed";             \
   } while (0)
 
 #endif  // MDBTOMYSQL_TESTS_SUPPORT_GALERA_CLUSTER_H_

@@ -7,9 +7,10 @@ namespace testenv {
 
 std::vector<std::string> Snapshot(db::Connection& admin, const std::string& database) {
   std::vector<std::string> out;
-  auto tables = admin.Execute("SELECT table_name, COALESCE(auto_increment, 0) FROM "
-                              "information_schema.tables WHERE table_schema = '" + database +
-                              "' ORDER BY table_name");
+  auto tables = admin.Execute(
+      "SELECT table_name, COALESCE(auto_increment, 0) FROM "
+      "information_schema.tables WHERE table_schema = '" +
+      database + "' ORDER BY table_name");
   std::vector<std::pair<std::string, std::string>> names;
   while (!tables->Eof()) {
     names.emplace_back(tables->Fields().Item(0).GetValue().ToString(),
