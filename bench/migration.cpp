@@ -4,7 +4,9 @@
 // same server.
 //
 // Needs a server that takes root without a password (MDB_TEST_MYSQL_PORT, as scripts/bench
-// starts one) and the ODBC driver registered; run it through scripts/bench.
+// starts one) and the ODBC driver registered; run it through scripts/bench. With
+// MDB_BENCH_GALERA_PORT (scripts/bench --galera) the same migration also goes into node 1 of a
+// three-node Galera cluster, and the client's LOAD DATA of the same rows too.
 #include <sys/resource.h>
 
 #include <chrono>
@@ -50,6 +52,42 @@ double TimeCommand(const std::string& command) {
 long Count(db::Connection& c, const std::string& table) {
   auto rs = c.Execute("SELECT COUNT(*) FROM " + table);
   return long(rs->Fields().Item(0).GetValue().AsInteger());
+}
+
+// A number from the server's status (wsrep_replicated, ...).
+double Status(db::Connection& c, const std::string& name) {
+  auto rs = c.Execute("SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE "
+                      "VARIABLE_NAME = '" + name + "'");
+  return rs->Eof() ? 0 : std::atof(rs->Fields().Item(0).GetValue().ToString().c_str());
+}
+
+// What replicating the migration cost a cluster node: the time, and what the node's counters say
+// it did meanwhile.
+struct ClusterRun {
+  double seconds = -1;
+  long rows = 0;
+  double write_sets = 0, bytes = 0, paused_s = 0;
+};
+
+ClusterRun MigrateIntoCluster(const std::string& port, const std::string& file, ui::Screen& screen) {
+  ClusterRun run;
+  db::Connection node;
+  node.Open(db::MySqlConnectionString({"127.0.0.1", port, "", "root", ""}));
+  node.Execute("DROP DATABASE IF EXISTS bench_galera");
+  node.Execute("CREATE DATABASE bench_galera CHARACTER SET utf8mb4");
+  const double sets = Status(node, "WSREP_REPLICATED"), bytes = Status(node, "WSREP_REPLICATED_BYTES");
+  const double paused = Status(node, "WSREP_FLOW_CONTROL_PAUSED_NS");
+  db::Connection mysql;
+  mysql.Open(db::MySqlConnectionString({"127.0.0.1", port, "bench_galera", "root", ""}));
+  migrate::MigrationEngine engine(mysql, screen);
+  const auto start = Clock::now();
+  if (engine.CreateAndInsertData_To_MYSQLTable(file) != "OK") return run;
+  run.seconds = Seconds(start);
+  run.rows = Count(mysql, "tblattendance_log") + Count(mysql, "tblemployee");
+  run.write_sets = Status(node, "WSREP_REPLICATED") - sets;
+  run.bytes = Status(node, "WSREP_REPLICATED_BYTES") - bytes;
+  run.paused_s = (Status(node, "WSREP_FLOW_CONTROL_PAUSED_NS") - paused) / 1e9;
+  return run;
 }
 
 }  // namespace
@@ -146,7 +184,6 @@ int main() {
     const double load_s = TimeCommand(client + " --local-infile=1 bench_load -e \"LOAD DATA LOCAL INFILE '" +
                                       tsv + "' INTO TABLE tblattendance_log\"");
     const long load_rows = Count(admin, "bench_load.tblattendance_log");
-    std::filesystem::remove(tsv);
 
     // 3. mdbtools' pipeline: its schema, then its INSERT statements, into the client.
     const double mdbtools_s = TimeCommand(
@@ -186,6 +223,31 @@ int main() {
                 reference_rate);
     std::printf("ratios: migration / LOAD DATA = %.2f, migration / mdbtools = %.2f, migration / per row = %.1f\n",
                 fast_rate / load_rate, fast_rate / mdbtools_rate, fast_rate / reference_rate);
+    const char* galera = std::getenv("MDB_BENCH_GALERA_PORT");
+    if (galera) {
+      const ClusterRun cluster = MigrateIntoCluster(galera, file, screen);
+      if (cluster.seconds < 0) {
+        std::filesystem::remove(tsv);
+        return 1;
+      }
+      const std::string node = "mariadb --no-defaults --protocol=TCP -h127.0.0.1 -P" +
+                               std::string(galera) + " -uroot";
+      const double galera_load_s = TimeCommand(
+          node + " -e 'DROP DATABASE IF EXISTS bench_galera_load; CREATE DATABASE "
+          "bench_galera_load; CREATE TABLE bench_galera_load.tblattendance_log LIKE "
+          "bench_galera.tblattendance_log' && " + node + " --local-infile=1 bench_galera_load -e "
+          "\"LOAD DATA LOCAL INFILE '" + tsv + "' INTO TABLE tblattendance_log\"");
+      const double cluster_rate = cluster.rows / cluster.seconds;
+      std::printf("Galera, 3 nodes   : %7ld rows in %6.2f s = %8.0f rows/s through node 1; "
+                  "cluster / one server = %.2f\n",
+                  cluster.rows, cluster.seconds, cluster_rate, cluster_rate / fast_rate);
+      std::printf("  replicated      : %.0f write sets, %.1f MB; flow control held node 1 for "
+                  "%.2f s\n", cluster.write_sets, cluster.bytes / 1e6, cluster.paused_s);
+      std::printf("  LOAD DATA LOCAL : %6.2f s into node 1 against %6.2f s into one server "
+                  "(%.2f); the reading and the files cost both the same %6.2f s\n",
+                  galera_load_s, load_s, galera_load_s / load_s, tab_s);
+    }
+    std::filesystem::remove(tsv);
     return 0;
   } catch (const db::Error& e) {
     std::fprintf(stderr, "error %ld: %s\n", e.number(), e.description().c_str());

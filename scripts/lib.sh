@@ -94,3 +94,155 @@ stop_private_mariadb() {
   done
   kill -KILL "$pid" 2>/dev/null || true
 }
+
+# A three-node Galera cluster on loopback, for scripts/galera and the cluster tests. The joiners'
+# state transfer scripts (wsrep_sst_rsync) ship in mariadb-server, whose system service must not
+# start while it installs.
+GALERA_PACKAGES=(galera-4 mariadb-server rsync)
+GALERA_PROVIDER=/usr/lib/galera/libgalera_smm.so
+
+# Installs the cluster's packages, with service starts forbidden during the install when nothing
+# forbids them yet. Fails when they cannot be installed.
+ensure_galera_packages() {
+  local missing=() p
+  for p in "${GALERA_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  ((${#missing[@]})) || return 0
+  say "installing: ${missing[*]}"
+  local sudo="" policy=/usr/sbin/policy-rc.d ours=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\n# no service starts while mdbtomysql installs packages\nexit 101\n' |
+      $sudo tee "$policy" >/dev/null
+    $sudo chmod 755 "$policy"
+    ours=1
+  fi
+  local status=0 listened=""
+  port_in_use 3306 && listened=1
+  $sudo apt-get update -qq || status=$?
+  ((status)) || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null || status=$?
+  [ -z "$ours" ] || $sudo rm -f "$policy"
+  # The package's own service stays off, now and after a reboot.
+  command -v systemctl >/dev/null && $sudo systemctl disable mariadb >/dev/null 2>&1 || true
+  if [ -z "$listened" ] && port_in_use 3306; then
+    say "something listens on port 3306 since the install (the mariadb service?); stop it first"
+    return 1
+  fi
+  return "$status"
+}
+
+# The account the nodes run as: as root, mysql (the state transfer's rsync daemon, run by root, would
+# switch to nobody and could not write the joiner's data directory).
+galera_user() { if [ "$(id -u)" -eq 0 ]; then echo mysql; else id -un; fi; }
+
+# Runs SQL on node $2 of the cluster in $1 through its socket; prints the rows, tab-separated.
+galera_sql() {
+  mariadb --no-defaults --socket="$1/node$2/mysqld.sock" -uroot -N -B -e "$3" 2>/dev/null
+}
+
+# Waits until node $2 of the cluster in $1 is synced with the others; fails when it dies first or
+# takes longer than $3 seconds (120 by default).
+wait_galera_node() {
+  local dir=$1 n=$2 pid i
+  pid="$(cat "$dir/node$n/pid")"
+  for i in $(seq 1 $((${3:-120} * 10))); do
+    [ "$(galera_sql "$dir" "$n" "SHOW STATUS LIKE 'wsrep_local_state_comment'" | cut -f2)" = Synced ] &&
+      return 0
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  say "Galera node $n did not come up; the end of its log:"
+  tail -n 30 "$dir/node$n/mysqld.err" >&2 || true
+  return 1
+}
+
+# Starts node $2 of the cluster laid out in $1 by start_galera_cluster; "new" as $3 bootstraps a new
+# cluster from it, otherwise it joins the others (by state transfer from one of them). The node
+# runs in its own session; its PID goes to $1/node$2/pid.
+start_galera_node() {
+  local dir=$1 n=$2 node="$1/node$2"
+  local -a ports
+  read -r -a ports <"$node/ports"  # MySQL, group communication, incremental and state transfer
+  local members="" m
+  for m in 1 2 3; do
+    members+="${members:+,}127.0.0.1:$(cut -d' ' -f2 "$dir/node$m/ports")"
+  done
+  cat >"$node/my.cnf" <<CNF
+[mysqld]
+user=$(galera_user)
+datadir=$node/data
+socket=$node/mysqld.sock
+pid-file=$node/mysqld.pid
+log-error=$node/mysqld.err
+port=${ports[0]}
+bind-address=127.0.0.1
+character-set-server=utf8mb4
+collation-server=utf8mb4_general_ci
+binlog_format=ROW
+default_storage_engine=InnoDB
+innodb_autoinc_lock_mode=2
+wsrep_on=ON
+wsrep_provider=$GALERA_PROVIDER
+wsrep_cluster_name=mdbtomysql
+wsrep_cluster_address=gcomm://$members
+wsrep_node_name=node$n
+wsrep_node_address=127.0.0.1
+wsrep_node_incoming_address=127.0.0.1:${ports[0]}
+wsrep_provider_options=gmcast.listen_addr=tcp://127.0.0.1:${ports[1]};ist.recv_addr=127.0.0.1:${ports[2]};gcache.size=64M
+wsrep_sst_method=rsync
+wsrep_sst_receive_address=127.0.0.1:${ports[3]}
+CNF
+  local -a extra=()
+  [ "${3:-}" = new ] && extra=(--wsrep-new-cluster)
+  # The node keeps no descriptor of its starter open (a test's lock file, a client socket).
+  (
+    for fd in /proc/$BASHPID/fd/*; do
+      fd=${fd##*/}
+      [ "$fd" -gt 2 ] && eval "exec $fd>&-"
+    done 2>/dev/null
+    exec setsid mariadbd --defaults-file="$node/my.cnf" "${extra[@]}" </dev/null >/dev/null 2>&1
+  ) &
+  echo $! >"$node/pid"
+  wait_galera_node "$dir" "$n"
+}
+
+# Starts a three-node cluster in $1 (a fresh folder each time): node 1 bootstraps it from a new
+# data directory, nodes 2 and 3 join by state transfer. Prints the three MySQL ports.
+start_galera_cluster() {
+  local dir=$1 n p next=${GALERA_BASE_PORT:-25306}
+  rm -rf "$dir"
+  for n in 1 2 3; do
+    mkdir -p "$dir/node$n"
+    local ports=()
+    for p in 1 2 3 4; do
+      next="$(free_port "$next")"
+      ports+=("$next")
+      next=$((next + 1))
+    done
+    echo "${ports[*]}" >"$dir/node$n/ports"
+  done
+  mariadb-install-db --no-defaults --user="$(galera_user)" --datadir="$dir/node1/data" \
+    --auth-root-authentication-method=normal --skip-test-db >"$dir/install.log" 2>&1 ||
+    { cat "$dir/install.log" >&2; return 1; }
+  mkdir -p "$dir/node2/data" "$dir/node3/data"
+  chown -R "$(galera_user)" "$dir"
+  start_galera_node "$dir" 1 new || { stop_galera_cluster "$dir"; return 1; }
+  for n in 2 3; do
+    start_galera_node "$dir" "$n" || { stop_galera_cluster "$dir"; return 1; }
+  done
+  local out=""
+  for n in 1 2 3; do out+="${out:+ }$(cut -d' ' -f1 "$dir/node$n/ports")"; done
+  echo "$out"
+}
+
+# Stops every node of the cluster in $1 that still runs, by its PID, the last one started first.
+stop_galera_cluster() {
+  local dir=$1 n
+  for n in 3 2 1; do
+    [ -f "$dir/node$n/pid" ] || continue
+    stop_private_mariadb "$(cat "$dir/node$n/pid")"
+    rm -f "$dir/node$n/pid"
+  done
+}

@@ -9,7 +9,7 @@ namespace migrate {
 
 void InsertCopy::CopyRows(db::Recordset& rows, long* sent) {
   const CopySettings& settings = table_.settings();
-  RowBatch batch(table_.head(), settings.batch_bytes);
+  RowBatch batch(table_.head(), settings.batch_bytes, settings.batch_rows);
   std::string values;
   std::exception_ptr failure;
   while (!rows.Eof()) {
@@ -22,7 +22,7 @@ void InsertCopy::CopyRows(db::Recordset& rows, long* sent) {
     }
     if (!values.empty()) {
       if (settings.row_at_a_time) {
-        table_.Execute(table_.head() + values + ")");
+        table_.Insert(table_.head() + values + ")");
         ++*sent;
         table_.ReportRows(*sent);
       } else {
@@ -50,7 +50,7 @@ void InsertCopy::CopyRows(db::Recordset& rows, long* sent) {
 
 void InsertCopy::ReplayRows(long count, long* sent) {
   std::unique_ptr<db::Recordset> rows = table_.OpenSourceAt(*sent);
-  RowBatch batch(table_.head(), table_.settings().batch_bytes);
+  RowBatch batch(table_.head(), table_.settings().batch_bytes, table_.settings().batch_rows);
   for (long left = count; left > 0 && !rows->Eof(); --left) {
     batch.Add(InsertValues(rows->Fields()));
     if (batch.Full()) SendBatch(batch, sent);
@@ -61,7 +61,7 @@ void InsertCopy::ReplayRows(long count, long* sent) {
 
 void InsertCopy::SendBatch(RowBatch& batch, long* sent) {
   try {
-    table_.Execute(batch.Statement());
+    table_.Insert(batch.Statement());
     *sent += long(batch.size());
     batch.Clear();
     return;
@@ -78,7 +78,7 @@ void InsertCopy::SendBatch(RowBatch& batch, long* sent) {
   table_.RestoreAutoIncrement();
   *sent += kept;
   for (size_t i = size_t(kept); i < batch.size(); ++i) {
-    table_.Execute(batch.SingleStatement(i));
+    table_.Insert(batch.SingleStatement(i));
     ++*sent;
   }
   batch.Clear();

@@ -105,7 +105,7 @@ LoadDataCopy::Chunk LoadDataCopy::FillChunk(db::Recordset& rows, TabFile& file, 
     file.Clear();
     std::string line;
     while (!rows.Eof() && (row_limit < 0 || *read < row_limit)) {
-      if (chunk.rows >= limit || file.bytes() >= CopySettings::kChunkBytes) {
+      if (chunk.rows >= limit || file.bytes() >= table_.settings().chunk_bytes) {
         chunk.more = true;
         break;
       }
@@ -129,11 +129,25 @@ LoadDataCopy::Chunk LoadDataCopy::FillChunk(db::Recordset& rows, TabFile& file, 
 }
 
 bool LoadDataCopy::LoadChunk(const std::string& path, long rows) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      return LoadChunkOnce(path, rows);
+    } catch (const db::Error& e) {
+      // A node of the cluster going away can refuse the file's transaction at any statement;
+      // nothing of it is kept, and the file goes again whole.
+      if (!RecoverFromHiccup(table_.mysql(), table_.settings().cluster, e, attempt)) throw;
+    }
+  }
+}
+
+bool LoadDataCopy::LoadChunkOnce(const std::string& path, long rows) {
   table_.Execute("START TRANSACTION");
   bool whole = false;
   try {
     table_.Execute("LOAD DATA LOCAL INFILE '" + path + "' INTO TABLE " + table_.mysql_table() +
-                   " " + TabFile::kFormatClauses + " (" + table_.insert_columns() + ")");
+                   " " + TabFile::kFormatClauses + " (" + table_.insert_columns() + ")" +
+                   LoadDataNumbering(table_.mysql(), table_.settings().cluster,
+                                     table_.mysql_table(), table_.insert_columns()));
     // A clean load took every line: each line the server refused, cut short or skipped as a
     // duplicate leaves a warning, and the server counts the rows it wrote. Both are taken in one
     // statement right after the load: the driver prepares a SELECT, and preparing clears the row
@@ -147,7 +161,7 @@ bool LoadDataCopy::LoadChunk(const std::string& path, long rows) {
             check->Fields().Item(0).GetValue().ToString() == std::to_string(rows) &&
             check->Fields().Item(1).GetValue().ToString() == "0";
   } catch (const db::Error& e) {
-    if (e.number() != db::kProviderError) throw;
+    if (e.number() != db::kProviderError || IsClusterHiccup(table_.settings().cluster, e)) throw;
     table_.run().load_data_refused = true;
   }
   table_.Execute(whole ? "COMMIT" : "ROLLBACK");

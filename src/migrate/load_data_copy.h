@@ -42,6 +42,8 @@ class LoadDataCopy {
   // table took every line as it stands; otherwise rolls it back. Either way the auto-increment
   // counter is restored. Returns whether the file went in.
   bool LoadChunk(const std::string& path, long rows);
+  // One try of LoadChunk; a hiccup of the cluster is raised.
+  bool LoadChunkOnce(const std::string& path, long rows);
   // The rest of the table after LOAD DATA was refused or a file could not be written: the rows
   // of `chunk`, already read, then every row after them.
   void FinishByInsert(db::Recordset& rows, const Chunk& chunk, long* sent);

@@ -32,7 +32,7 @@ void CutSeparator(std::string& list) { list.erase(list.size() >= 2 ? list.size()
 
 void MigrationEngine::DropTable(const std::string& TableName) {
   try {
-    mysql_.Execute("DROP table `" + TableName + "`");
+    ExecuteOnCluster(mysql_, settings_.cluster, "DROP table `" + TableName + "`");
   } catch (const std::exception&) {
     // A table that is not there yet is the usual case; the CREATE that follows fails on its
     // own if the table is somehow still there.
@@ -95,17 +95,25 @@ void MigrationEngine::PrepareSession() {
       "'NO_BACKSLASH_ESCAPES', IF(FIND_IN_SET('STRICT_TRANS_TABLES', @@SESSION.sql_mode), "
       "'STRICT_ALL_TABLES', NULL))";
   mysql_.Execute(last_statement_);
-  if (settings_.row_at_a_time) return;
-  // A statement must fit the server's packet; keep well below it, leaving room for the
-  // statement's head and for one row beyond the cap.
-  last_statement_ = "SELECT @@max_allowed_packet";
-  std::unique_ptr<db::Recordset> packet = mysql_.Execute(last_statement_);
-  const db::Value& v = packet->Fields().Item(0).GetValue();
-  const int64_t limit = v.kind() == db::Value::Kind::kInteger ? v.AsInteger() : 0;
-  settings_.batch_bytes = RowBatch::kMaxBatchBytes;
-  if (limit > 0 && size_t(limit / 4) < settings_.batch_bytes) {
-    settings_.batch_bytes = size_t(limit / 4);
+  if (!settings_.row_at_a_time) {
+    // A statement must fit the server's packet; keep well below it, leaving room for the
+    // statement's head and for one row beyond the cap.
+    last_statement_ = "SELECT @@max_allowed_packet";
+    std::unique_ptr<db::Recordset> packet = mysql_.Execute(last_statement_);
+    const db::Value& v = packet->Fields().Item(0).GetValue();
+    const int64_t limit = v.kind() == db::Value::Kind::kInteger ? v.AsInteger() : 0;
+    settings_.batch_bytes = RowBatch::kMaxBatchBytes;
+    if (limit > 0 && size_t(limit / 4) < settings_.batch_bytes) {
+      settings_.batch_bytes = size_t(limit / 4);
+    }
   }
+  // On a node of a cluster every transaction of the copy stays inside the write-set limits.
+  last_statement_ = "SELECT @@wsrep_on";
+  settings_.cluster = ReadClusterSession(mysql_);
+  settings_.batch_rows = size_t(FitRows(settings_.cluster, long(RowBatch::kBatchRows)));
+  settings_.batch_bytes = FitBytes(settings_.cluster, settings_.batch_bytes);
+  settings_.chunk_rows = FitRows(settings_.cluster, settings_.chunk_rows);
+  settings_.chunk_bytes = FitBytes(settings_.cluster, CopySettings::kChunkBytes);
 }
 
 void MigrationEngine::MigrateTable(const std::string& table) {
@@ -133,8 +141,9 @@ void MigrationEngine::MigrateTable(const std::string& table) {
     CutSeparator(insert_columns);
   }
   last_statement_ = "CREATE table " + mysql_table + " (" + definitions + ")";
-  mysql_.Execute(last_statement_);
+  ExecuteOnCluster(mysql_, settings_.cluster, last_statement_);
   ListPK(mysql_table, auto_number);
+  RefuseUnreplicatedTable(mysql_, settings_.cluster, mysql_table);
   CopyTableRows(table, mysql_table, insert_columns);
 }
 
@@ -149,7 +158,7 @@ std::string MigrationEngine::ListPK(const std::string& tbl, const std::string& A
   // message. Returns false when ListPK has to end.
   auto send = [&](const std::string& statement) {
     try {
-      mysql_.Execute(statement);
+      ExecuteOnCluster(mysql_, settings_.cluster, statement);
       return true;
     } catch (const db::Error& e) {
       if (e.number() == db::kProviderError) return true;

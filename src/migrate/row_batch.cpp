@@ -2,15 +2,15 @@
 
 namespace migrate {
 
-RowBatch::RowBatch(std::string head, size_t max_bytes)
-    : head_(std::move(head)), max_bytes_(max_bytes) {}
+RowBatch::RowBatch(std::string head, size_t max_bytes, size_t max_rows)
+    : head_(std::move(head)), max_bytes_(max_bytes), max_rows_(max_rows) {}
 
 void RowBatch::Add(const std::string& values) {
   rows_.push_back(values);
   bytes_ += values.size() + 4;
 }
 
-bool RowBatch::Full() const { return rows_.size() >= kBatchRows || bytes_ >= max_bytes_; }
+bool RowBatch::Full() const { return rows_.size() >= max_rows_ || bytes_ >= max_bytes_; }
 
 std::string RowBatch::Statement() const {
   std::string s;

@@ -17,8 +17,8 @@ class RowBatch {
   static constexpr size_t kMaxBatchBytes = 4 << 20;
 
   // `head` is "INSERT INTO table (columns) VALUES ("; `max_bytes` caps a batch's values below
-  // the server's packet limit.
-  RowBatch(std::string head, size_t max_bytes);
+  // the server's packet limit, `max_rows` its rows below kBatchRows where a cluster wants less.
+  RowBatch(std::string head, size_t max_bytes, size_t max_rows = kBatchRows);
   void Add(const std::string& values);
   bool Full() const;
   bool empty() const { return rows_.empty(); }
@@ -32,6 +32,7 @@ class RowBatch {
  private:
   std::string head_;
   size_t max_bytes_;
+  size_t max_rows_;
   std::vector<std::string> rows_;
   size_t bytes_ = 0;
 };

@@ -25,6 +25,11 @@ std::unique_ptr<db::Recordset> TableCopy::Execute(const std::string& statement) 
   return mysql_.Execute(statement);
 }
 
+void TableCopy::Insert(const std::string& statement) {
+  *last_statement_ = statement;
+  ExecuteOnCluster(mysql_, settings_.cluster, settings_.cluster.numbering_prefix + statement);
+}
+
 std::unique_ptr<db::Recordset> TableCopy::OpenSourceAt(long row) {
   std::unique_ptr<db::Recordset> rows = source_.Execute("SELECT * FROM " + source_table_);
   for (long i = 0; i < row && !rows->Eof(); ++i) rows->MoveNext();
@@ -43,7 +48,7 @@ void TableCopy::ShowLastRowSent(long sent) {
 void TableCopy::RestoreAutoIncrement() {
   try {
     // The server raises the counter to the largest number the table holds, plus one.
-    mysql_.Execute("ALTER TABLE " + mysql_table_ + " AUTO_INCREMENT = 1");
+    ExecuteOnCluster(mysql_, settings_.cluster, "ALTER TABLE " + mysql_table_ + " AUTO_INCREMENT = 1");
   } catch (const db::Error&) {
     // A table without a counter has nothing to restore.
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "db/connection.h"
+#include "migrate/cluster_session.h"
 #include "migrate/row_batch.h"
 
 namespace migrate {
@@ -21,8 +22,12 @@ struct CopySettings {
 
   bool row_at_a_time = false;  // one INSERT per row, the reference for every other way
   size_t batch_bytes = RowBatch::kMaxBatchBytes;
+  size_t batch_rows = RowBatch::kBatchRows;
   long row_limit = -1;  // rows per table at most (benchmarks); negative means all
   long chunk_rows = kChunkRows;
+  size_t chunk_bytes = kChunkBytes;
+  // What a node of a Galera cluster asks of the session; on one server, nothing.
+  ClusterSession cluster;
 };
 
 // What the run learns as it goes, for the tables after.
@@ -57,6 +62,9 @@ class TableCopy {
 
   // Runs `statement` on the MySQL session as the one to show should it fail.
   std::unique_ptr<db::Recordset> Execute(const std::string& statement);
+  // Sends an INSERT of the copy, a statement of its own on a cluster (numbered as one server
+  // numbers, sent again after a hiccup of the cluster); shown as written should it fail.
+  void Insert(const std::string& statement);
   void SetLastStatement(const std::string& statement) { *last_statement_ = statement; }
 
   // The source table's rows from row number `row` (0-based) on.

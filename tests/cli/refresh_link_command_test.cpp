@@ -23,6 +23,7 @@
 #include "input/memory_field.h"
 #include "links/link_refresh.h"
 #include "forms/scripted_window.h"
+#include "support/galera_cluster.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
 #include "ui/recording_screen.h"
@@ -431,6 +432,59 @@ TEST(RefreshLinkEndToEnd, MigratedSampleBecomesAFrontEndOfMySql) {
   EXPECT_EQ(w.form.LastLinkResult(), "SUCCESS") << testing::PrintToString(w.Texts());
   EXPECT_TRUE(fs::exists(w.folder + "/VELDA08122026140756.MDB"));
   ExpectSoundFrontEnd(w.file, "link_e2e", linked);
+}
+
+// The whole road against one node of a Galera cluster: the data source names node 2, the rows
+// come back through the links, and the flag the UPDATE through a link sets is on node 3 too.
+TEST(RefreshLinkEndToEnd, ClusterNodeServesTheLinksAndTheFlagReachesEveryNode) {
+  MDB_REQUIRE_CLUSTER();
+  const testenv::GaleraCluster cluster = *testenv::TestCluster();
+  testenv::ClusterLock lock(cluster);
+  ASSERT_TRUE(cluster.MakeWhole());
+  {
+    db::Connection admin;
+    admin.Open(cluster.ConnectionString(2));
+    admin.Execute("DROP DATABASE IF EXISTS link_galera");
+    admin.Execute("CREATE DATABASE link_galera CHARACTER SET utf8mb4");
+  }
+  Window w("link_galera");
+  w.server.SetText("127.0.0.1");
+  w.port.SetText(std::to_string(cluster.ports[1]));
+  w.database.SetText("link_galera");
+  w.form.Confirm_Click();
+  ASSERT_EQ(w.form.LastMigrationResult(), "OK") << testing::PrintToString(w.Texts());
+  const std::vector<std::string> migrated = w.form.LastMigration()->MigratedTables();
+  w.screen.Clear();
+
+  w.form.cmdCreate_MySQL_Connection_Click();
+  ASSERT_EQ(w.form.LastLinkResult(), "SUCCESS") << testing::PrintToString(w.Texts());
+  EXPECT_NE(FileBytes(w.odbc_ini).find("Port=" + std::to_string(cluster.ports[1])),
+            std::string::npos);
+  std::vector<std::string> linked;
+  {
+    auto dao = db::dao::OpenDatabase(w.file, false, false, ";pwd=qarnivel");
+    for (const std::string& table : migrated)
+      if (dao->TableDefByName(table).connect == "ODBC;DSN=link_galera;") linked.push_back(table);
+  }
+  EXPECT_EQ(linked.size(), migrated.size() - 1);  // all but tblencrword, as on one server
+  ExpectSoundFrontEnd(w.file, "link_galera", linked);
+
+  long through_link = 0;
+  for (auto rs = db::SourceSession().Execute("SELECT * FROM tblEmployee"); !rs->Eof();
+       rs->MoveNext())
+    ++through_link;
+  EXPECT_EQ(through_link, 40);
+  db::Connection third;
+  third.Open(cluster.ConnectionString(3, "link_galera"));
+  // Reads on node 3 wait until it has applied everything committed before them.
+  third.Execute("SET SESSION wsrep_sync_wait = 1");
+  auto flags = third.Execute("SELECT ISMySQLDB FROM tblsystem_parameter_a");
+  ASSERT_FALSE(flags->Eof());
+  EXPECT_EQ(flags->Fields().Item(0).GetValue().ToString(), "YES");
+  flags->MoveNext();
+  EXPECT_TRUE(flags->Eof());
+  auto rows = third.Execute("SELECT COUNT(*) FROM tblemployee");
+  EXPECT_EQ(rows->Fields().Item(0).GetValue().ToString(), std::to_string(through_link));
 }
 
 TEST(LinkCommandLine, RunsTheCommandAndExitsZeroOnlyOnSuccess) {
