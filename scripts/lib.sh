@@ -6,7 +6,7 @@ MDB_DRIVER_LIB="/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so"
 
 MDB_PACKAGES=(cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev
   mariadb-server-core mariadb-client odbc-mariadb unixodbc unixodbc-dev
-  qt6-base-dev libxml2-dev mdbtools xvfb xauth x11-utils xdotool fonts-liberation2)
+  qt6-base-dev libxml2-dev mdbtools xvfb xauth x11-utils xdotool fonts-liberation2 strace)
 
 say() { printf '%s\n' "$*" >&2; }
 

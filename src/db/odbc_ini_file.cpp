@@ -53,7 +53,7 @@ std::string Rewritten(const std::string& text, const std::string& section,
     if (SectionName(line, &name)) {
       if (in_section && blank_before_next) out += '\n';
       blank_before_next = false;
-      in_section = base::EqualsIgnoringCase(name, section);
+      in_section = base::EqualsIgnoringCase(name, Trimmed(section));
       if (in_section && !replaced) {
         out += replacement;
         replaced = true;

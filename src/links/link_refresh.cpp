@@ -1,5 +1,6 @@
 #include "links/link_refresh.h"
 
+#include <algorithm>
 #include <exception>
 #include <string_view>
 #include <utility>
@@ -76,10 +77,47 @@ std::string LinkRefresh::RefreshODBCLinks(const std::string& db_Code) {
       outcome_.skipped_names.push_back(table_name);
       continue;
     }
-    if (!RelinkTable(db_Code, table_name)) break;
+    if (!RelinkTable(db_Code, table_name)) {
+      AccountAfterFileError(progress.item);
+      break;
+    }
   }
   screen_.SetPointer(ui::Pointer::kArrow);
   return outcome_.file_error.empty() ? "SUCCESS" : "FAIL";
+}
+
+void LinkRefresh::AccountAfterFileError(int walked) {
+  // A write that failed may have passed its commit point: what the file now holds says which
+  // tables of the walk are gone, and which link is in place after all.
+  std::vector<db::dao::TableDef> defs;
+  try {
+    defs = open_database_(source_path_, false, false, DaoConnect())->TableDefs();
+  } catch (const std::exception& e) {
+    Skip("reading the table definitions after the failure", e);
+    return;
+  }
+  auto find = [&defs](const std::string& name) -> const db::dao::TableDef* {
+    for (const db::dao::TableDef& def : defs)
+      if (base::EqualsIgnoringCase(def.name, name)) return &def;
+    return nullptr;
+  };
+  auto contains = [](const std::vector<std::string>& list, const std::string& name) {
+    return std::find(list.begin(), list.end(), name) != list.end();
+  };
+  for (int i = 0; i < walked && i < static_cast<int>(outcome_.tables.size()); ++i) {
+    const std::string& name = outcome_.tables[i];
+    if (name == kExcludedTable || contains(outcome_.skipped_names, name)) continue;
+    const db::dao::TableDef* def = find(name);
+    if (def == nullptr) {
+      if (!contains(outcome_.dropped_not_linked, name)) outcome_.dropped_not_linked.push_back(name);
+      std::erase(outcome_.linked, name);
+      if (!contains(outcome_.not_linked, name)) outcome_.not_linked.push_back(name);
+    } else if (!def->connect.empty() && !contains(outcome_.linked, name)) {
+      std::erase(outcome_.not_linked, name);
+      std::erase(outcome_.dropped_not_linked, name);
+      outcome_.linked.push_back(name);
+    }
+  }
 }
 
 bool LinkRefresh::RelinkTable(const std::string& db_Code, const std::string& table_name) {

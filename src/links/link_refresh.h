@@ -93,6 +93,8 @@ class LinkRefresh {
   bool RelinkTable(const std::string& db_Code, const std::string& table_name);
   // Whether `e` is the file's own failure; then it is the outcome's file_error.
   bool StopsTheWalk(const std::exception& e);
+  // After the file failed at the `walked`th table: the outcome's lists as the file now has them.
+  void AccountAfterFileError(int walked);
 
   std::string source_path_;
   std::string database_;

@@ -322,6 +322,50 @@ TEST(RefreshLinkCommand, ShowsItsStepsInOrderAndEndsTheProgressBeforeItsMessage)
   EXPECT_EQ(events.back().rfind("message: ", 0), 0u) << events.back();
 }
 
+TEST(RefreshLinkCommand, TwoRelinksInTheSameSecondNeverReplaceTheBackup) {
+  MDB_REQUIRE_SERVER();
+  MakeDatabase("link_same_second", {});
+  Window w("link_same_second");
+  w.UseTestServer("link_same_second");
+  w.form.Confirm_Click();
+  ASSERT_EQ(w.form.LastMigrationResult(), "OK") << testing::PrintToString(w.Texts());
+  const std::string original = FileBytes(w.file);
+  w.screen.Clear();
+  w.form.cmdCreate_MySQL_Connection_Click();
+  ASSERT_EQ(w.form.LastLinkResult(), "SUCCESS") << testing::PrintToString(w.Texts());
+  const std::string relinked = FileBytes(w.file);
+  ASSERT_NE(relinked, original);
+  // The clock stands still: the second run's backup would take the first one's name.
+  w.screen.Clear();
+  w.form.cmdCreate_MySQL_Connection_Click();
+  ASSERT_EQ(w.screen.messages().size(), 1u) << testing::PrintToString(w.Texts());
+  EXPECT_EQ(w.screen.messages()[0].title, "Error");
+  EXPECT_NE(w.screen.messages()[0].text.find(w.folder + "/" + kStampedName), std::string::npos)
+      << w.screen.messages()[0].text;
+  EXPECT_EQ(FileBytes(w.folder + "/" + kStampedName), original) << "the only copy of the original";
+  EXPECT_EQ(FileBytes(w.file), relinked) << "stopped before anything changed";
+  EXPECT_EQ(Listing(w.folder), (std::vector<std::string>{kStampedName, "Velda.mdb"}));
+}
+
+TEST(RefreshLinkCommand, NothingLinkedMeansNoFlagAndNoSuccess) {
+  MDB_REQUIRE_SERVER();
+  // An empty MySQL database, and a database field with a trailing blank, whose table query
+  // finds nothing.
+  for (const std::string database : {"link_nothing", "link_nothing "}) {
+    SCOPED_TRACE("[" + database + "]");
+    MakeDatabase("link_nothing", {});
+    Window w("link_nothing");
+    w.UseTestServer("link_nothing");
+    w.database.SetText(database);
+    const std::string before = FileBytes(w.file);
+    w.form.cmdCreate_MySQL_Connection_Click();
+    w.ExpectOnly("Connection Fail", "Fail to create MySQL connection.");
+    EXPECT_NE(w.screen.messages()[0].details.find("Backup copy: "), std::string::npos);
+    EXPECT_EQ(FileBytes(w.file), before) << "no flag in the local table";
+    EXPECT_EQ(w.form.LastLinkResult(), "");
+  }
+}
+
 TEST(RefreshLinkCommand, EngineWithoutLinksDropsNothingAndSaysSo) {
   MDB_REQUIRE_SERVER();
   Window w("link_no_engine");

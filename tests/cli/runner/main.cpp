@@ -1,0 +1,11 @@
+// The program's command line without its window, for tests that run it as a process of its own
+// (under strace, killed, side by side).
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+
+int main(int argc, char** argv) {
+  return cli::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}
