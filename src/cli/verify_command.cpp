@@ -32,7 +32,8 @@ struct Totals {
 std::string TableLine(const verify::TableReport& r) {
   std::string line = r.table + ": ";
   if (!r.error.empty()) return line + "not compared: " + r.error;
-  line += std::to_string(r.file_rows) + " rows in the file, " + std::to_string(r.mysql_rows) +
+  line += std::to_string(r.file_rows) + (r.file_rows == 1 ? " row" : " rows") + " in the file, " +
+          std::to_string(r.mysql_rows) +
           " in MySQL, " + std::to_string(r.equal_rows) + " equal";
   if (r.through_link) line += " (through its link)";
   if (r.differences > 0)
