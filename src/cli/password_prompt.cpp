@@ -67,8 +67,9 @@ std::optional<std::string> AskPasswordOnTerminal(const std::string& prompt) {
   struct termios quiet = saved;
   quiet.c_lflag &= tcflag_t(~(ECHO | ECHOE | ECHOK | ECHONL));
   quiet.c_lflag |= ICANON;
+  // Echo off before the prompt shows, so that nothing typed after it is ever echoed.
+  tcsetattr(tty, TCSADRAIN, &quiet);
   WriteAll(tty, prompt);
-  tcsetattr(tty, TCSAFLUSH, &quiet);
   std::string line = ReadLine(tty);
   tcsetattr(tty, TCSAFLUSH, &saved);
   WriteAll(tty, "\n");  // the Enter the person typed was not echoed

@@ -8,6 +8,7 @@
 #include "db/field.h"
 #include "db/mysql_quoting.h"
 #include "verify/expected_table.h"
+#include "verify/prefetched_rows.h"
 #include "verify/row_merge.h"
 #include "verify/row_stream.h"
 #include "verify/table_shape.h"
@@ -157,15 +158,19 @@ void TableVerifier::CompareRows(const std::string& table, TableReport& report,
     const bool checked = !sort && !expected.surrogate_key;
     SourceRows file(std::move(source), expected, plan.compared, checked ? &plan.order : nullptr,
                     first_id_, id_step_, on_row);
+    // MySQL's rows are read by a thread of their own while this one reads the file.
+    auto mysql_rows = [&] {
+      return PrefetchedRows(std::make_unique<CursorRows>(mysql_.Execute(plan.select)));
+    };
     if (!sort) {
-      CursorRows mysql(mysql_.Execute(plan.select));
+      PrefetchedRows mysql = mysql_rows();
       MergeRows(file, mysql, plan.order, plan.names, &report);
       return;
     }
     // Sorted before MySQL starts sending: a server kept waiting too long gives up.
     SortedRows sorted(file, plan.order);
     sorted.Sort();
-    CursorRows mysql(mysql_.Execute(plan.select));
+    PrefetchedRows mysql = mysql_rows();
     MergeRows(sorted, mysql, plan.order, plan.names, &report);
   };
   try {
