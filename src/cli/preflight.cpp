@@ -31,10 +31,9 @@ int CheckSource(const std::string& path, ui::Screen& screen) {
   return kExitSuccess;
 }
 
-std::unique_ptr<db::Session> OpenMySql(const db::MySqlSettings& settings, ui::Screen& screen,
-                                      const std::string& extra_attributes) {
+std::unique_ptr<db::Session> OpenMySql(const db::MySqlSettings& settings, ui::Screen& screen) {
   try {
-    return db::OpenSession(db::MySqlConnectionString(settings) + extra_attributes);
+    return db::OpenSession(db::MySqlConnectionString(settings));
   } catch (const std::exception& e) {
     screen.MessageBox("Unable to connect to the MySQL database (" + settings.database +
                           "). Please make sure that the MYSQL connection is set up correctly.",

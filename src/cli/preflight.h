@@ -17,11 +17,9 @@ namespace cli {
 // fixed password: kExitSuccess, else kExitSourceUnreadable.
 int CheckSource(const std::string& path, ui::Screen& screen);
 
-// A session on the MySQL server of `settings` (`extra_attributes` added to its connection
-// string), or null after the refusal was said (the exit status is then
-// kExitServerUnreachable). The password never appears in what is said.
-std::unique_ptr<db::Session> OpenMySql(const db::MySqlSettings& settings, ui::Screen& screen,
-                                      const std::string& extra_attributes = {});
+// A session on the MySQL server of `settings`, or null after the refusal was said (the exit
+// status is then kExitServerUnreachable). The password never appears in what is said.
+std::unique_ptr<db::Session> OpenMySql(const db::MySqlSettings& settings, ui::Screen& screen);
 
 // `text` with every occurrence of `password` written as "***".
 std::string WithoutPassword(std::string text, const std::string& password);

@@ -20,10 +20,6 @@
 namespace cli {
 namespace {
 
-// Rows as the server sends them, not gathered whole by the driver first: the memory of a
-// comparison then stays the same for any table.
-constexpr const char* kStreamedResults = "NO_CACHE=1;";
-
 struct Totals {
   int tables = 0, equal = 0, different = 0, failed = 0;
   long file_rows = 0, mysql_rows = 0, equal_rows = 0;
@@ -64,7 +60,7 @@ int RunVerify(const Arguments& a, const Console& console) {
   const bool redraw = console.terminal && !quiet;
   CommandLineScreen screen(out, console.err, ProgressStyle::kQuiet);
   if (const int refused = CheckSource(o.source, screen)) return refused;
-  std::unique_ptr<db::Session> mysql = OpenMySql(o.mysql, screen, kStreamedResults);
+  std::unique_ptr<db::Session> mysql = OpenMySql(o.mysql, screen);
   if (!mysql) return kExitServerUnreachable;
 
   const auto start = std::chrono::steady_clock::now();

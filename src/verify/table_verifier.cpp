@@ -8,6 +8,7 @@
 #include "db/field.h"
 #include "db/mysql_quoting.h"
 #include "verify/expected_table.h"
+#include "verify/paged_rows.h"
 #include "verify/prefetched_rows.h"
 #include "verify/row_merge.h"
 #include "verify/row_stream.h"
@@ -42,8 +43,10 @@ struct RowPlan {
   std::vector<const ExpectedColumn*> compared;  // the columns MySQL has, in the table's order
   std::vector<std::string> names;               // of the cells
   KeyOrder order;
-  std::string select;  // the MySQL side, in the key's order
-  std::string unmatched;  // why rows cannot be matched, when they cannot
+  std::string select_from;       // "SELECT columns FROM table"
+  std::vector<KeyColumn> key;     // how MySQL orders and pages by the key
+  bool paged = false;             // the key is MySQL's primary key, so unique: read in pages
+  std::string unmatched;          // why rows cannot be matched, when they cannot
 };
 
 RowPlan PlanRows(const ExpectedTable& t, const ActualTable& actual) {
@@ -58,13 +61,12 @@ RowPlan PlanRows(const ExpectedTable& t, const ActualTable& actual) {
   }
   std::vector<size_t> cells;
   std::vector<bool> numeric;
-  std::string order_by;
   if (t.surrogate_key) {
     plan.names.push_back(kSurrogateKey);
     cells.push_back(plan.compared.size());
     numeric.push_back(true);
     columns += (columns.empty() ? "" : ", ") + db::QuoteMySqlName(kSurrogateKey);
-    order_by = db::QuoteMySqlName(kSurrogateKey);
+    plan.key.push_back({db::QuoteMySqlName(kSurrogateKey), cells.back(), KeyLiteral::kNumber});
     if (FindColumn(actual, kSurrogateKey) == nullptr)
       plan.unmatched = std::string("rows not matched: the key column ") + kSurrogateKey +
                        " is missing in MySQL";
@@ -83,13 +85,20 @@ RowPlan PlanRows(const ExpectedTable& t, const ActualTable& actual) {
     numeric.push_back(IsNumberType(type));
     const std::string name = db::QuoteMySqlName(FindColumn(actual, k)->name);
     // Texts in the order of their bytes, which the collation's order is not.
-    const bool bytes = !IsNumberType(type) && type != db::ado_type::kDate;
-    order_by += (order_by.empty() ? "" : ", ") + (bytes ? "CAST(" + name + " AS BINARY)" : name);
+    if (IsNumberType(type))
+      plan.key.push_back({name, i, KeyLiteral::kNumber});
+    else if (type == db::ado_type::kDate)
+      plan.key.push_back({name, i, KeyLiteral::kQuoted});
+    else
+      plan.key.push_back({"CAST(" + name + " AS BINARY)", i, KeyLiteral::kBytes});
   }
   if (cells.empty() && plan.unmatched.empty()) plan.unmatched = "rows not matched: no key";
   plan.order = KeyOrder(cells, numeric);
-  plan.select = "SELECT " + columns + " FROM " + db::QuoteMySqlName(t.mysql_name) + " ORDER BY " +
-                order_by;
+  plan.select_from = "SELECT " + columns + " FROM " + db::QuoteMySqlName(t.mysql_name);
+  std::string key, primary;
+  for (const std::string& k : t.key) key += base::ToLowerAscii(k) + ",";
+  for (const std::string& k : actual.primary_key) primary += base::ToLowerAscii(k) + ",";
+  plan.paged = key == primary;
   return plan;
 }
 
@@ -160,7 +169,11 @@ void TableVerifier::CompareRows(const std::string& table, TableReport& report,
                     first_id_, id_step_, on_row);
     // MySQL's rows are read by a thread of their own while this one reads the file.
     auto mysql_rows = [&] {
-      return PrefetchedRows(std::make_unique<CursorRows>(mysql_.Execute(plan.select)));
+      if (plan.paged)
+        return PrefetchedRows(std::make_unique<PagedRows>(mysql_, plan.select_from, plan.key));
+      // A key MySQL does not keep unique cannot page: one result, held whole by the driver.
+      return PrefetchedRows(std::make_unique<CursorRows>(
+          mysql_.Execute(PagedRows(mysql_, plan.select_from, plan.key, -1).OrderedStatement())));
     };
     if (!sort) {
       PrefetchedRows mysql = mysql_rows();

@@ -12,13 +12,11 @@ namespace verify {
 
 // Compares MySQL with what the migration sends, one source table at a time: the shape (columns,
 // key, indexes) and every row, matched by the primary key, value by value under the migration's
-// rules. Both sides stream: MySQL ordered by the key (text keys by their bytes), the source in its
-// own order while that is the key's, else sorted through temporary files; memory does not grow
-// with the table.
+// rules. Both sides stream: MySQL in pages ordered by the key (text keys by their bytes), read by
+// a thread of their own; the source in its own order while that is the key's, else sorted
+// through temporary files. Memory does not grow with the table.
 class TableVerifier {
  public:
-  // `mysql` must deliver a result's rows as they are read, not all at once, for the memory to
-  // stay bounded (the MariaDB driver's NO_CACHE).
   TableVerifier(db::Connection& source, db::Session& mysql) : source_(source), mysql_(mysql) {}
 
   // Compares source table `table`; `linked` when it is an ODBC link, read through it. A failure

@@ -155,6 +155,28 @@ TEST_F(VerifyCommand, ARelinkedFileIsComparedThroughItsLinks) {
   unsetenv("ODBCINI");
 }
 
+TEST_F(VerifyCommand, TheBenchFileIsEqualAndOneRowDeletedAmongItsPagesIsFound) {
+  MDB_REQUIRE_SERVER();
+  MDB_REQUIRE_SHARED();
+  const std::string bench = *testenv::SharedDir() + "/fixtures/bench_attendance.mdb";
+  if (!std::filesystem::exists(bench)) GTEST_SKIP() << bench << " is absent";
+  clitest::FreshDatabase("verify_bench");
+  const Outcome migrated =
+      clitest::Run(At({"migrate", "--source", bench, "--yes", "--quiet"}, "verify_bench"));
+  ASSERT_EQ(migrated.status, 0) << migrated.All();
+  const Outcome v = Verify("verify_bench", bench);
+  EXPECT_EQ(v.status, cli::kExitSuccess) << v.All();
+  EXPECT_NE(v.out.find("tblAttendance_Log: 300000 rows in the file, 300000 in MySQL, 300000 "
+                       "equal\n"),
+            std::string::npos) << v.out;
+  Admin("DELETE FROM verify_bench.tblattendance_log WHERE LogID = 123457");
+  const Outcome after = Verify("verify_bench", bench);
+  EXPECT_EQ(after.status, cli::kExitDifferences) << after.All();
+  EXPECT_NE(after.out.find("tblAttendance_Log: 300000 rows in the file, 299999 in MySQL, 299999 "
+                           "equal; 1 difference\n  LogID=123457: not in MySQL\n"),
+            std::string::npos) << after.out;
+}
+
 TEST_F(VerifyCommand, RefusalsBeforeTheStartHaveStatusesOfTheirOwn) {
   EXPECT_EQ(clitest::Run({"verify"}).status, cli::kExitUsage);
   EXPECT_EQ(clitest::Run({"verify", "--source", "/no/such.mdb"}).status, cli::kExitSourceUnreadable);
