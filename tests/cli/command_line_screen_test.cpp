@@ -97,21 +97,21 @@ TEST(CommandLineScreen, QuietShowsNoProgressButEveryMessage) {
   EXPECT_EQ(err.str(), "[Successfully Migrated] ");
 }
 
+// Each test migrates into a database of its own: ctest runs them in parallel processes.
 class ProgressOfTheProgram : public testing::Test {
  protected:
   void SetUp() override {
     if (!testenv::TestServer()) GTEST_SKIP() << "no test MariaDB (MDB_TEST_MYSQL_PORT unset)";
-    clitest::FreshDatabase("cli_progress");
   }
-  static std::vector<std::string> Migrate() {
+  static std::vector<std::string> Migrate(const std::string& database) {
+    clitest::FreshDatabase(database);
     return clitest::At(
-        {"migrate", "--source", testenv::FixturePath("velda_sample.mdb"), "--yes"},
-        "cli_progress");
+        {"migrate", "--source", testenv::FixturePath("velda_sample.mdb"), "--yes"}, database);
   }
 };
 
 TEST_F(ProgressOfTheProgram, OnAPseudoTerminalTheLinesAreRedrawn) {
-  const std::vector<std::string> args = Migrate();
+  const std::vector<std::string> args = Migrate("cli_progress_pty");
   const clitest::PtyOutcome o =
       clitest::RunOnTerminal([&] { return cli::RunCommandLine(args, std::cout, std::cerr); });
   EXPECT_EQ(o.status, 0) << o.screen;
@@ -124,7 +124,7 @@ TEST_F(ProgressOfTheProgram, OnAPseudoTerminalTheLinesAreRedrawn) {
 
 TEST_F(ProgressOfTheProgram, WithOutputToAFileOnePlainLinePerTable) {
   const std::string file = testenv::ScratchDir("cli_progress_file") + "/out.txt";
-  const std::vector<std::string> args = Migrate();
+  const std::vector<std::string> args = Migrate("cli_progress_file");
   const pid_t pid = fork();
   if (pid == 0) {
     const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);

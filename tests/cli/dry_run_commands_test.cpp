@@ -131,7 +131,7 @@ TEST(MigrateDryRun, ExitStatusSaysWhetherTheRunWouldBeRefused) {
   MDB_REQUIRE_SERVER();
   const Outcome refused = clitest::Run(
       At({"migrate", "--source", sample, "--dry-run", "--user", "nobody", "--password", "pw-9x7"},
-         "dry_empty"));
+         "mysql"));
   EXPECT_EQ(refused.status, cli::kExitServerUnreachable) << refused.All();
   EXPECT_EQ(refused.All().find("pw-9x7"), std::string::npos) << refused.All();
 }

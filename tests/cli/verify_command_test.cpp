@@ -49,16 +49,17 @@ std::string TableBlock(const std::string& out, const std::string& table) {
   return block;
 }
 
+// Each test has databases of its own: ctest runs the tests of this file in parallel processes.
 class VerifyCommand : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (!testenv::TestServer()) return;
-    clitest::FreshDatabase("verify_base");
+  static std::string Sample() { return testenv::FixturePath("velda_sample.mdb"); }
+  // A fresh migration of the sample into `database`.
+  static void Migrated(const std::string& database) {
+    clitest::FreshDatabase(database);
     const Outcome migrated =
-        clitest::Run(At({"migrate", "--source", Sample(), "--yes", "--quiet"}, "verify_base"));
+        clitest::Run(At({"migrate", "--source", Sample(), "--yes", "--quiet"}, database));
     ASSERT_EQ(migrated.status, 0) << migrated.All();
   }
-  static std::string Sample() { return testenv::FixturePath("velda_sample.mdb"); }
   static Outcome Verify(const std::string& database, const std::string& file = Sample()) {
     return clitest::Run(At({"verify", "--source", file}, database));
   }
@@ -66,7 +67,8 @@ class VerifyCommand : public testing::Test {
 
 TEST_F(VerifyCommand, AFreshMigrationIsEqualTableByTable) {
   MDB_REQUIRE_SERVER();
-  const Outcome v = Verify("verify_base");
+  Migrated("verify_fresh");
+  const Outcome v = Verify("verify_fresh");
   EXPECT_EQ(v.status, cli::kExitSuccess) << v.All();
   EXPECT_NE(v.out.find("tblEmployee: 40 rows in the file, 40 in MySQL, 40 equal\n"),
             std::string::npos) << v.out;
@@ -75,12 +77,14 @@ TEST_F(VerifyCommand, AFreshMigrationIsEqualTableByTable) {
                        "in MySQL, 96 equal; "),
             std::string::npos) << v.out;
   EXPECT_NE(v.out.find("\nEQUAL\n"), std::string::npos);
-  const Outcome quiet = clitest::Run(At({"verify", "--source", Sample(), "--quiet"}, "verify_base"));
+  const Outcome quiet =
+      clitest::Run(At({"verify", "--source", Sample(), "--quiet"}, "verify_fresh"));
   EXPECT_EQ(quiet.out.find("tblEmployee"), std::string::npos) << "--quiet names only differences";
 }
 
 TEST_F(VerifyCommand, EachChangeInMySqlIsNamedByTableKeyAndColumn) {
   MDB_REQUIRE_SERVER();
+  Migrated("verify_base");
   struct Change {
     const char* what;
     const char* statement;
@@ -114,7 +118,6 @@ TEST_F(VerifyCommand, EachChangeInMySqlIsNamedByTableKeyAndColumn) {
   for (const Change& c : changes) {
     SCOPED_TRACE(c.what);
     CloneDatabase("verify_base", "verify_changed");
-    Admin(std::string("USE verify_changed"));
     db::Connection admin;
     admin.Open(testenv::TestServerConnectionString("verify_changed"));
     admin.Execute(c.statement);
@@ -131,11 +134,12 @@ TEST_F(VerifyCommand, EachChangeInMySqlIsNamedByTableKeyAndColumn) {
 
 TEST_F(VerifyCommand, ARelinkedFileIsComparedThroughItsLinks) {
   MDB_REQUIRE_SERVER();
+  Migrated("verify_linked_base");
   const std::string folder = testenv::ScratchDir("verify_relinked");
   const std::string file = testenv::CopyToScratch(Sample(), "verify_relinked");
   const std::string odbc_ini = testenv::ScratchDir("verify_relinked_odbc") + "/odbc.ini";
   setenv("ODBCINI", odbc_ini.c_str(), 1);
-  CloneDatabase("verify_base", "verify_linked");
+  CloneDatabase("verify_linked_base", "verify_linked");
   const Outcome linked = clitest::Run(At({"link", "--source", file, "--quiet"}, "verify_linked"));
   ASSERT_EQ(linked.status, 0) << linked.All();
   const Outcome v = Verify("verify_linked", file);
@@ -185,7 +189,7 @@ TEST_F(VerifyCommand, RefusalsBeforeTheStartHaveStatusesOfTheirOwn) {
   MDB_REQUIRE_SERVER();
   const Outcome refused =
       clitest::Run(At({"verify", "--source", Sample(), "--user", "nobody", "--password", "wrong-pw"},
-             "verify_base"));
+             "mysql"));
   EXPECT_EQ(refused.status, cli::kExitServerUnreachable) << refused.All();
   EXPECT_EQ(refused.All().find("wrong-pw"), std::string::npos) << refused.All();
   const Outcome no_database = Verify("verify_no_such_database");

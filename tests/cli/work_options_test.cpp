@@ -58,21 +58,26 @@ TEST(ReadWorkOptions, ThePasswordComesFromTheOptionTheTerminalOrMysqlPwd) {
 class PasswordOnTheCommandLine : public testing::Test {
  protected:
   static constexpr const char* kPassword = "Pw-On-Tty-42";
+  // A database of each test's own (ctest runs them in parallel) and a user with a password.
   void SetUp() override {
     if (!testenv::TestServer()) GTEST_SKIP() << "no test MariaDB (MDB_TEST_MYSQL_PORT unset)";
-    clitest::FreshDatabase("cli_pw");
+    database_ = std::string("cli_pw_") +
+                testing::UnitTest::GetInstance()->current_test_info()->name();
+    clitest::FreshDatabase(database_);
     clitest::Admin("CREATE USER IF NOT EXISTS 'cli_pw_user'@'%' IDENTIFIED BY 'Pw-On-Tty-42'");
-    clitest::Admin("GRANT ALL ON cli_pw.* TO 'cli_pw_user'@'%'");
+    clitest::Admin("GRANT ALL ON " + database_ + ".* TO 'cli_pw_user'@'%'");
   }
-  static std::vector<std::string> Migrate(std::vector<std::string> extra) {
+  std::vector<std::string> Migrate(std::vector<std::string> extra) const {
     std::vector<std::string> args = clitest::At(
         {"migrate", "--source", testenv::FixturePath("velda_sample.mdb"), "--user", "cli_pw_user",
          "--dry-run"},
-        "cli_pw");
+        database_);
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
   }
   // The whole program on a terminal: what it showed and its status.
+  std::string database_;
+
   static clitest::PtyOutcome OnTerminal(const std::vector<std::string>& args,
                                         const std::string& typed) {
     return clitest::RunOnTerminal(
