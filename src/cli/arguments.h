@@ -19,11 +19,19 @@ struct Arguments {
   bool Flag(const std::string& name) const;
 };
 
-// Splits `args` after the subcommand (args[0]); `valued` names the options that take a value,
-// `switches` those that do not.
-Arguments SplitArguments(const std::vector<std::string>& args,
-                         const std::vector<std::string>& valued,
-                         const std::vector<std::string>& switches);
+// The option names of one subcommand: `valued` take a value ("--name value" or "--name=value"),
+// `switches` take none, and `optional` take one when the next word is one (it does not begin
+// with "-") or when written "--name=value"; without a value they count as a flag. "-p" stands for
+// "--password" when that is an optional one, and never takes the next word, as the mariadb
+// client has it.
+struct OptionNames {
+  std::vector<std::string> valued;
+  std::vector<std::string> switches;
+  std::vector<std::string> optional = {};
+};
+
+// Splits `args` after the subcommand (args[0]).
+Arguments SplitArguments(const std::vector<std::string>& args, const OptionNames& names);
 
 }  // namespace cli
 

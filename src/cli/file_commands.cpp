@@ -2,7 +2,9 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 
+#include "cli/exit_status.h"
 #include "cli/table_export.h"
 #include "cli/table_listing.h"
 #include "jet/check.h"
@@ -16,18 +18,24 @@ namespace {
 int RunOnFile(const std::string& file, const std::string& password, const char* what,
               std::ostream& out, std::ostream& err,
               const std::function<int(jet::Database&)>& command) {
+  std::optional<jet::Database> opened;
   try {
-    jet::Database db = jet::Database::Open(file, password);
-    const int status = command(db);
+    opened.emplace(jet::Database::Open(file, password));
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return kExitSourceUnreadable;
+  }
+  try {
+    const int status = command(*opened);
     out.flush();
     if (!out) {
       err << "cannot write " << what << "\n";
-      return 1;
+      return kExitFailure;
     }
     return status;
   } catch (const std::exception& e) {
     err << e.what() << "\n";
-    return 1;
+    return kExitFailure;
   }
 }
 

@@ -6,8 +6,9 @@
 
 namespace cli {
 
-// The subcommands that only read a .mdb file. Each returns the exit status: 0, or 1 after a
-// message on `err` when the file cannot be opened or read, or the output cannot be written.
+// The subcommands that only read a .mdb file. Each returns the exit status: 0; 3 after a message
+// on `err` when the file cannot be opened; 1 when it cannot be read or the output cannot be
+// written.
 
 // `mdbtomysql tables FILE`: every table of the catalogue (AppendTableListing).
 int RunTablesCommand(const std::string& file, const std::string& password, std::ostream& out,

@@ -1,18 +1,20 @@
 #include "cli/work_commands.h"
 
+#include <memory>
 #include <string>
 
+#include "cli/command_line_screen.h"
+#include "cli/dry_run_commands.h"
+#include "cli/exit_status.h"
+#include "cli/preflight.h"
 #include "cli/usage.h"
+#include "cli/work_options.h"
 #include "forms/frm_convert_to_mysql.h"
 #include "forms/main_window_view.h"
-#include "forms/start_values.h"
 #include "input/memory_field.h"
-#include "ui/console_screen.h"
 
 namespace cli {
 namespace {
-
-using forms::StartValues;
 
 // The main window without a window: --yes stands in for the migration password prompt.
 class CommandLineView : public forms::MainWindowView {
@@ -23,64 +25,85 @@ class CommandLineView : public forms::MainWindowView {
   }
 };
 
-// The main window's six fields, filled from the options; the window's start values stand where
-// an option is not given.
+// The main window's six fields, filled from the options.
 struct OptionFields {
-  explicit OptionFields(const Arguments& a)
-      : source("txtSource_Path_MDB", a.Option("--source").value_or(StartValues::kSourcePath)),
-        server("txtTCP_IP_Server", a.Option("--server").value_or(StartValues::kServer)),
-        port("txtPort", a.Option("--port").value_or(StartValues::kPort)),
-        database("txtDatabase", a.Option("--database").value_or(StartValues::kDatabase)),
-        user("txtUser", a.Option("--user").value_or(StartValues::kUser)),
-        password("txtPassword", a.Option("--password").value_or(StartValues::kPassword)) {}
+  explicit OptionFields(const WorkOptions& o)
+      : source("txtSource_Path_MDB", o.source),
+        server("txtTCP_IP_Server", o.mysql.server),
+        port("txtPort", o.mysql.port),
+        database("txtDatabase", o.mysql.database),
+        user("txtUser", o.mysql.user),
+        password("txtPassword", o.mysql.password) {}
   forms::MainWindowFields Fields() { return {source, server, port, database, user, password}; }
 
   input::MemoryField source, server, port, database, user, password;
 };
 
+// The window's logic on the options' fields, its MySQL session already open.
+struct CommandWindow {
+  CommandWindow(const WorkOptions& o, ui::Screen& screen, std::unique_ptr<db::Session> mysql)
+      : fields(o), form(fields.Fields(), screen, view) {
+    form.MySqlSession().Attach(std::move(mysql));
+  }
+  OptionFields fields;
+  CommandLineView view;
+  forms::frmConvert_To_MySQL form;
+};
+
 }  // namespace
 
-int RunMigrate(const Arguments& a, std::ostream& out, std::ostream& err) {
-  if (!a.error.empty()) return UsageError(a.error, err);
-  if (!a.positional.empty()) return UsageError("unexpected argument " + a.positional[0], err);
-  if (!a.Option("--source")) return UsageError("--source FILE is required", err);
+int RunMigrate(const Arguments& a, const Console& console) {
+  WorkOptions o;
+  if (const std::string wrong = ReadWorkOptions(a, console, &o); !wrong.empty())
+    return UsageError(wrong, console.err);
+  if (a.Flag("--dry-run")) return RunMigrateDryRun(o, console);
   if (!a.Flag("--yes"))
     return UsageError("--yes is required: a migration drops the MySQL tables of the same names",
-                      err);
-  OptionFields fields(a);
-  ui::ConsoleScreen screen(out, err);
-  CommandLineView view;
-  forms::frmConvert_To_MySQL form(fields.Fields(), screen, view);
-  if (a.Flag("--row-at-a-time")) form.SetRowAtATime(true);
-  form.Confirm_Click();
-  const std::string& result = form.LastMigrationResult();
-  if (const migrate::MigrationEngine* engine = form.LastMigration()) {
+                      console.err);
+  std::ostream& out = console.out;
+  const bool quiet = a.Flag("--quiet");
+  CommandLineScreen screen(out, console.err, StyleFor(a, console), TerminalWidth());
+  if (const int refused = CheckSource(o.source, screen)) return refused;
+  std::unique_ptr<db::Session> mysql = OpenMySql(o.mysql, screen);
+  if (!mysql) return kExitServerUnreachable;
+
+  CommandWindow window(o, screen, std::move(mysql));
+  if (a.Flag("--row-at-a-time")) window.form.SetRowAtATime(true);
+  window.form.Confirm_Click();
+  const std::string& result = window.form.LastMigrationResult();
+  if (const migrate::MigrationEngine* engine = window.form.LastMigration(); engine && !quiet) {
     for (const std::string& table : engine->MigratedTables()) out << "migrated: " << table << "\n";
     for (const std::string& table : engine->SkippedLinkedTables())
       out << "left out (a linked table): " << table << "\n";
   }
   out << (result.empty() ? "FAIL" : result) << "\n";
-  return result == "OK" ? 0 : 1;
+  return result == "OK" ? kExitSuccess : kExitFailure;
 }
 
-int RunLink(const Arguments& a, std::ostream& out, std::ostream& err) {
-  if (!a.error.empty()) return UsageError(a.error, err);
-  if (!a.positional.empty()) return UsageError("unexpected argument " + a.positional[0], err);
-  if (!a.Option("--source")) return UsageError("--source FILE is required", err);
-  OptionFields fields(a);
-  ui::ConsoleScreen screen(out, out);
-  CommandLineView view;
-  forms::frmConvert_To_MySQL form(fields.Fields(), screen, view);
-  form.cmdCreate_MySQL_Connection_Click();
-  if (!form.LastBackupPath().empty()) out << "backup: " << form.LastBackupPath() << "\n";
-  if (const links::LinkRefresh* refresh = form.LastLinkRefresh()) {
+int RunLink(const Arguments& a, const Console& console) {
+  WorkOptions o;
+  if (const std::string wrong = ReadWorkOptions(a, console, &o); !wrong.empty())
+    return UsageError(wrong, console.err);
+  if (a.Flag("--dry-run")) return RunLinkDryRun(o, console);
+  std::ostream& out = console.out;
+  const bool quiet = a.Flag("--quiet");
+  CommandLineScreen screen(out, out, StyleFor(a, console), TerminalWidth());
+  if (const int refused = CheckSource(o.source, screen)) return refused;
+  std::unique_ptr<db::Session> mysql = OpenMySql(o.mysql, screen);
+  if (!mysql) return kExitServerUnreachable;
+
+  CommandWindow window(o, screen, std::move(mysql));
+  window.form.cmdCreate_MySQL_Connection_Click();
+  if (!quiet && !window.form.LastBackupPath().empty())
+    out << "backup: " << window.form.LastBackupPath() << "\n";
+  if (const links::LinkRefresh* refresh = window.form.LastLinkRefresh(); refresh && !quiet) {
     for (const std::string& table : refresh->outcome().linked) out << "linked: " << table << "\n";
     for (const std::string& table : refresh->outcome().not_linked)
       out << "not linked: " << table << "\n";
   }
-  const bool ok = form.LastLinkResult() == "SUCCESS";
+  const bool ok = window.form.LastLinkResult() == "SUCCESS";
   out << (ok ? "SUCCESS" : "FAIL") << "\n";
-  return ok ? 0 : 1;
+  return ok ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace cli

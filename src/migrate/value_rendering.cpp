@@ -116,6 +116,26 @@ bool AppendLiteral(int type, const db::Value& value, std::string* out) {
   }
 }
 
+void AppendTabText(std::string_view text, std::string* out) {
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char escape;
+    switch (text[i]) {
+      case '\\': escape = '\\'; break;
+      case '\t': escape = 't'; break;
+      case '\n': escape = 'n'; break;
+      case '\r': escape = 'r'; break;
+      case '\0': escape = '0'; break;
+      default: continue;
+    }
+    out->append(text, start, i - start);
+    *out += '\\';
+    *out += escape;
+    start = i + 1;
+  }
+  out->append(text, start, text.size() - start);
+}
+
 bool AppendTabField(int type, const db::Value& value, std::string* out) {
   switch (type) {
     case db::ado_type::kLongVarWChar:
@@ -123,25 +143,9 @@ bool AppendTabField(int type, const db::Value& value, std::string* out) {
     case db::ado_type::kWChar: {
       std::string converted;
       if (value.kind() != db::Value::Kind::kText) converted = value.ToString();
-      const std::string_view text =
-          base::TrimSpaces(value.kind() == db::Value::Kind::kText ? value.AsText() : converted);
-      size_t start = 0;
-      for (size_t i = 0; i < text.size(); ++i) {
-        char escape;
-        switch (text[i]) {
-          case '\\': escape = '\\'; break;
-          case '\t': escape = 't'; break;
-          case '\n': escape = 'n'; break;
-          case '\r': escape = 'r'; break;
-          case '\0': escape = '0'; break;
-          default: continue;
-        }
-        out->append(text, start, i - start);
-        *out += '\\';
-        *out += escape;
-        start = i + 1;
-      }
-      out->append(text, start, text.size() - start);
+      AppendTabText(
+          base::TrimSpaces(value.kind() == db::Value::Kind::kText ? value.AsText() : converted),
+          out);
       return true;
     }
     case db::ado_type::kBoolean:

@@ -2,6 +2,7 @@
 #define MDBTOMYSQL_MIGRATE_VALUE_RENDERING_H_
 
 #include <string>
+#include <string_view>
 
 #include "db/value.h"
 
@@ -32,6 +33,10 @@ bool AppendLiteral(int type, const db::Value& value, std::string* out);
 // written as backslash escapes; 1 / 0 for Booleans; \N for an absent date. Returns false for a
 // type that gets no entry.
 bool AppendTabField(int type, const db::Value& value, std::string* out);
+
+// A text as it stands in such a field, untrimmed: backslash, tab, newline, carriage return and
+// NUL as backslash escapes, every other byte as it is.
+void AppendTabText(std::string_view text, std::string* out);
 
 }  // namespace migrate
 

@@ -14,10 +14,4 @@ void ConsoleScreen::MessageBox(const std::string& text, const std::string& title
   if (!details.empty()) err_ << details << "\n";
 }
 
-void ConsoleScreen::ShowProgress(const Progress& p) {
-  if (p.step != "Migrating") return;
-  err_ << "table " << p.item << " of " << p.items << ": " << p.item_name << ", " << p.done
-       << " rows\n";
-}
-
 }  // namespace ui

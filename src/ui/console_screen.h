@@ -7,8 +7,9 @@
 
 namespace ui {
 
-// The command line's Screen: a message's text goes to `out`, its title and details to `err`.
-// The pointer has no meaning without a window and is ignored.
+// A plain Screen for programs without a window (the benchmarks): a message's text goes to
+// `out`, its title and details to `err`. The pointer and the progress have no meaning there and
+// are ignored; the command line has a screen of its own (cli::CommandLineScreen).
 class ConsoleScreen : public Screen {
  public:
   ConsoleScreen(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
@@ -16,8 +17,6 @@ class ConsoleScreen : public Screen {
   void MessageBox(const std::string& text, const std::string& title, Icon icon,
                   const std::string& details = {}) override;
   void SetPointer(Pointer) override {}
-  // A line on `err` for each report of the migration's step ("table k of n: NAME, R rows").
-  void ShowProgress(const Progress& progress) override;
 
   int messages_shown() const { return messages_shown_; }
 

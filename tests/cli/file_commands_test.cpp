@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/exit_status.h"
 #include "cli/export_text.h"
 #include "jet/error.h"
 #include "support/test_env.h"
@@ -82,8 +83,10 @@ TEST(ExportCommand, CurrencyHasFourDecimalsAndBinaryIsHex) {
 }
 
 TEST(ExportCommand, FailuresExitNonZeroWithAMessage) {
+  // A file that does not open has a status of its own; a table that is not there is the
+  // command's own failure.
   CommandResult wrong_password = Export(kSample, "tblEmployee", "secret");
-  EXPECT_EQ(wrong_password.status, 1);
+  EXPECT_EQ(wrong_password.status, cli::kExitSourceUnreadable);
   EXPECT_EQ(wrong_password.out, "");
   EXPECT_EQ(wrong_password.err, "velda_sample.mdb: wrong database password\n");
 
@@ -92,11 +95,11 @@ TEST(ExportCommand, FailuresExitNonZeroWithAMessage) {
   EXPECT_EQ(unknown.err, "velda_sample.mdb: no table named tblNothing\n");
 
   CommandResult not_a_database = Export(testenv::FixturePath("not_a_database.mdb"), "x");
-  EXPECT_EQ(not_a_database.status, 1);
+  EXPECT_EQ(not_a_database.status, cli::kExitSourceUnreadable);
   EXPECT_NE(not_a_database.err.find("not a Jet 4 database"), std::string::npos);
 
   CommandResult missing = Export("/nonexistent/VELDA.mdb", "tblEmployee");
-  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.status, cli::kExitSourceUnreadable);
   EXPECT_NE(missing.err.find("cannot open the file"), std::string::npos);
 
   std::string out;
@@ -122,7 +125,7 @@ TEST(TablesCommand, ListsKindRowCountColumnsAndIndexes) {
   EXPECT_TRUE(has("W_Temp\tlocal\trows=0"));
 
   CommandResult refused = Tables(testenv::FixturePath("other_password.mdb"));
-  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.status, cli::kExitSourceUnreadable);
   EXPECT_EQ(refused.out, "");
   EXPECT_EQ(refused.err, "other_password.mdb: wrong database password\n");
 }
