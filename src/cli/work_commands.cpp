@@ -9,6 +9,7 @@
 #include "cli/preflight.h"
 #include "cli/usage.h"
 #include "cli/work_options.h"
+#include "db/dsn_registration.h"
 #include "forms/frm_convert_to_mysql.h"
 #include "forms/main_window_view.h"
 #include "input/memory_field.h"
@@ -87,13 +88,21 @@ int RunLink(const Arguments& a, const Console& console) {
   if (a.Flag("--dry-run")) return RunLinkDryRun(o, console);
   std::ostream& out = console.out;
   const bool quiet = a.Flag("--quiet");
-  CommandLineScreen screen(out, out, StyleFor(a, console), TerminalWidth());
+  // The details of the command's message (the tables dropped and not linked, the backup copy)
+  // go to stderr, where an administrator's script keeps what went wrong.
+  CommandLineScreen screen(out, console.err, StyleFor(a, console), TerminalWidth());
   if (const int refused = CheckSource(o.source, screen)) return refused;
   std::unique_ptr<db::Session> mysql = OpenMySql(o.mysql, screen);
   if (!mysql) return kExitServerUnreachable;
 
   CommandWindow window(o, screen, std::move(mysql));
   window.form.cmdCreate_MySQL_Connection_Click();
+  // The window says nothing when the registration fails; a command line says why.
+  if (!window.form.LastBackupPath().empty() && window.form.LastLinkRefresh() == nullptr &&
+      !db::LastRegistrationFailure().empty()) {
+    console.err << "mdbtomysql: the data source could not be registered: "
+                << db::LastRegistrationFailure() << "\n";
+  }
   if (!quiet && !window.form.LastBackupPath().empty())
     out << "backup: " << window.form.LastBackupPath() << "\n";
   if (const links::LinkRefresh* refresh = window.form.LastLinkRefresh(); refresh && !quiet) {

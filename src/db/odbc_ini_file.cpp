@@ -125,29 +125,54 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
+// A new file in `folder` holding `text` with `mode`, synced, and its name: an unnamed file that
+// gets a temporary name only once it is whole (so that a kill before leaves nothing), or where
+// the file system has no unnamed files a named one, removed on failure and on SIGINT, SIGTERM,
+// SIGHUP. Empty, with the reason in *failure, when it cannot be made.
+std::string WriteBeside(const std::string& folder, const std::string& name, const std::string& text,
+                        mode_t mode, std::string* failure) {
+  std::string temp = folder + "/." + name + ".XXXXXX";
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  const bool unnamed = fd >= 0;
+  if (!unnamed) fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) {
+    *failure = Reason("cannot create a file in " + folder);
+    return "";
+  }
+  bool ok = ::fchmod(fd, mode & 07777) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+  if (ok && unnamed) {
+    // A fresh temporary name for the whole file: mkostemp picks it, the unnamed file takes it.
+    const int placeholder = ::mkostemp(temp.data(), O_CLOEXEC);
+    ok = placeholder >= 0;
+    if (ok) {
+      ::close(placeholder);
+      ::unlink(temp.c_str());
+      const std::string self = "/proc/self/fd/" + std::to_string(fd);
+      ok = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    }
+  }
+  if (!ok) *failure = Reason("cannot write the new " + name + " in " + folder);
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    *failure = Reason("cannot write the new " + name + " in " + folder);
+  }
+  if (!ok) {
+    if (!unnamed) ::unlink(temp.c_str());
+    return "";
+  }
+  return temp;
+}
+
 // Writes `text` into a new file beside `path` with `mode` and renames it over `path`.
 bool Replace(const std::string& path, const std::string& text, mode_t mode, std::string* failure) {
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temp = folder + "/." + name + ".XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) {
-    *failure = Reason("cannot create a file in " + folder);
-    return false;
-  }
+  const std::string temp = WriteBeside(folder, name, text, mode, failure);
+  if (temp.empty()) return false;
   base::RemoveOnSignal guard(temp);
-  bool ok = ::fchmod(fd, mode & 07777) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-  if (!ok) *failure = Reason("cannot write " + temp);
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    *failure = Reason("cannot write " + temp);
-  }
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-    ok = false;
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
     *failure = Reason("cannot rename " + temp + " to " + path);
-  }
-  if (!ok) {
     ::unlink(temp.c_str());
     return false;
   }
