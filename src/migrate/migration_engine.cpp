@@ -68,7 +68,7 @@ std::string MigrationEngine::CreateAndInsertData_To_MYSQLTable(const std::string
         continue;
       }
       screen_.ShowProgress(current_);
-      MigrateTable(table);
+      MigrateTable(table, def.record_count);
       migrated_.push_back(table);
     }
     return "OK";
@@ -116,7 +116,7 @@ void MigrationEngine::PrepareSession() {
   settings_.chunk_bytes = FitBytes(settings_.cluster, CopySettings::kChunkBytes);
 }
 
-void MigrationEngine::MigrateTable(const std::string& table) {
+void MigrationEngine::MigrateTable(const std::string& table, long record_count) {
   last_statement_ = "SELECT * FROM " + table;
   std::unique_ptr<db::Recordset> columns = source_.Execute(last_statement_);
   const std::string mysql_table = base::ToLowerAscii(table);
@@ -145,6 +145,20 @@ void MigrationEngine::MigrateTable(const std::string& table) {
   ListPK(mysql_table, auto_number);
   RefuseUnreplicatedTable(mysql_, settings_.cluster, mysql_table);
   CopyTableRows(table, mysql_table, insert_columns);
+  RequireEveryRow(table, record_count);
+}
+
+void MigrationEngine::RequireEveryRow(const std::string& table, long record_count) {
+  // A damaged file can hide rows from a reader (a usage map that lost pages, say): the rows that
+  // went over must be the rows the table's definition counts, or the table fails.
+  if (record_count < 0 || settings_.row_limit >= 0 || current_.done == record_count) return;
+  last_statement_.clear();
+  throw db::Error(db::kProviderError,
+                  "the file's definition of " + table + " counts " +
+                      std::to_string(record_count) + " rows, but " +
+                      std::to_string(current_.done) +
+                      " could be read: the file is damaged. Run Compact and Repair Database in "
+                      "Access on a copy of it, then migrate again.");
 }
 
 std::string MigrationEngine::ListPK(const std::string& tbl, const std::string& AutoNumberField) {

@@ -58,8 +58,12 @@ class MigrationEngine {
  private:
   // Sets up the MySQL session for exact copies; sizes the batches below the packet limit.
   void PrepareSession();
-  // Drops, creates and fills the MySQL table of source table `table`.
-  void MigrateTable(const std::string& table);
+  // Drops, creates and fills the MySQL table of source table `table`, which holds
+  // `record_count` rows (-1 when not known).
+  void MigrateTable(const std::string& table, long record_count);
+  // Raises db::Error when the rows copied are not the `record_count` rows the table's definition
+  // counts (-1: not known).
+  void RequireEveryRow(const std::string& table, long record_count);
   void ReportRows(long sent);
 
   static constexpr long kProgressRows = 10000;
