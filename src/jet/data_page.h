@@ -25,6 +25,8 @@ struct RowPointer {
   static RowPointer FromWord(uint32_t word) {
     return RowPointer{word >> 8, static_cast<uint8_t>(word & 0xFF)};
   }
+  // The pointer as stored, and as a key that orders and identifies rows.
+  uint32_t Word() const { return page << 8 | row; }
   bool IsNull() const { return page == 0 && row == 0; }
 };
 

@@ -131,22 +131,21 @@ std::set<PageNumber> TablePages(PageCache& cache, PageNumber first) {
   };
   add_map(def.owned_pages, false);
   add_map(def.free_space, false);
-  std::set<uint32_t> map_rows = {def.owned_pages.page << 8 | def.owned_pages.row,
-                                 def.free_space.page << 8 | def.free_space.row};
+  std::set<uint32_t> map_rows = {def.owned_pages.Word(), def.free_space.Word()};
   for (const LongValueMaps& lv : def.long_value_maps) {
     add_map(lv.owned_pages, true);
     add_map(lv.free_space, true);
-    map_rows.insert(lv.owned_pages.page << 8 | lv.owned_pages.row);
-    map_rows.insert(lv.free_space.page << 8 | lv.free_space.row);
+    map_rows.insert(lv.owned_pages.Word());
+    map_rows.insert(lv.free_space.Word());
   }
   for (const RealIndex& index : def.real_indexes) {
     for (PageNumber p : ReadIndexTree(cache, index, first).pages) pages.insert(p);
     add_map(index.usage_map, false);  // for a reference map's bitmap pages
-    map_rows.insert(index.usage_map.page << 8 | index.usage_map.row);
+    map_rows.insert(index.usage_map.Word());
   }
   // A usage-map page is freed only when every row on it is one of this table's maps.
   std::set<PageNumber> holders;
-  for (uint32_t row : map_rows) holders.insert(row >> 8);
+  for (uint32_t row : map_rows) holders.insert(RowPointer::FromWord(row).page);
   for (PageNumber holder : holders) {
     if (holder <= kCataloguePage || holder >= cache.page_count()) continue;
     PageRef page = cache.Read(holder);
@@ -155,7 +154,9 @@ std::set<PageNumber> TablePages(PageCache& cache, PageNumber first) {
     const int slots = SlotCount(*page, cache);
     for (int s = 0; s < slots && only_ours; ++s) {
       if (ReadSlot(*page, s, cache).deleted) continue;
-      only_ours = map_rows.count(holder << 8 | static_cast<uint32_t>(s)) != 0;
+      // A row pointer names slots 0..255 only; a higher slot is no map row of ours.
+      only_ours =
+          s <= 0xFF && map_rows.count(RowPointer{holder, static_cast<uint8_t>(s)}.Word()) != 0;
     }
     if (only_ours) pages.insert(holder);
   }

@@ -25,8 +25,6 @@ constexpr size_t kUniqueCountStride = 12;
 constexpr uint8_t kUnique = 0x01;
 constexpr uint8_t kIgnoreNulls = 0x02;
 
-uint32_t Word(RowPointer p) { return p.page << 8 | p.row; }
-
 // One step down from a node: the page, and which entry led on (-1: the tail).
 struct Step {
   PageNumber page;
@@ -41,7 +39,7 @@ bool FindRow(PageCache& cache, PageNumber page, uint32_t row, int depth, std::ve
   IndexPage decoded = DecodeIndexPage(*cache.Read(page), cache);
   if (decoded.leaf) {
     for (const IndexEntry& e : decoded.entries) {
-      if (Word(e.row) == row) {
+      if (e.row.Word() == row) {
         *leaf = page;
         return true;
       }
@@ -302,8 +300,8 @@ void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
   for (RowPointer r : rows) {
     std::vector<Step> path;
     PageNumber leaf = 0;
-    if (!FindRow(cache, index.root, Word(r), 0, &path, &leaf)) continue;
-    removals.push_back(Removal{Word(r), leaf});
+    if (!FindRow(cache, index.root, r.Word(), 0, &path, &leaf)) continue;
+    removals.push_back(Removal{r.Word(), leaf});
     ++losses[leaf];
   }
   for (const auto& [leaf, lost] : losses) {
@@ -321,7 +319,7 @@ void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
     for (const Removal& removal : removals) gone.insert(removal.row);
     std::vector<IndexEntry> kept;
     for (IndexEntry& e : tree.entries) {
-      if (gone.count(Word(e.row)) == 0) kept.push_back(std::move(e));
+      if (gone.count(e.row.Word()) == 0) kept.push_back(std::move(e));
     }
     Rebuild(cache, index, table_def, tree, std::move(kept));
     return;
@@ -333,7 +331,7 @@ void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
     if (!FindRow(cache, index.root, removal.row, 0, &path, &leaf_number)) continue;
     IndexPage leaf = DecodeIndexPage(*cache.Read(leaf_number), cache);
     for (auto it = leaf.entries.begin(); it != leaf.entries.end(); ++it) {
-      if (Word(it->row) == removal.row) {
+      if (it->row.Word() == removal.row) {
         leaf.entries.erase(it);
         break;
       }
@@ -386,7 +384,7 @@ void InsertIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
   std::set<uint32_t> rows;
   std::set<std::string> keys;
   for (const IndexEntry& e : tree.entries) {
-    rows.insert(Word(e.row));
+    rows.insert(e.row.Word());
     keys.insert(e.key());
   }
   const bool unique = (index.flags & kUnique) != 0;
@@ -395,7 +393,7 @@ void InsertIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
     if (e.bytes.size() <= 4 || e.bytes.compare(e.bytes.size() - 4, 4, PointerBytes(e.row)) != 0) {
       throw Error(cache.file_name() + ": an index entry does not end in its row pointer");
     }
-    if (!rows.insert(Word(e.row)).second) {
+    if (!rows.insert(e.row.Word()).second) {
       throw Error(cache.file_name() + ": index " + std::to_string(index.number) +
                   " already holds an entry for the row at page " + std::to_string(e.row.page) +
                   " slot " + std::to_string(e.row.row) + "; nothing was written");

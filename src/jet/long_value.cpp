@@ -76,7 +76,7 @@ void ReadLongValue(PageCache& cache, const uint8_t* definition, size_t length, s
       throw Error(cache.file_name() + ": long value chain ends after " +
                   std::to_string(out->size()) + " of " + std::to_string(size) + " bytes");
     }
-    if (!visited.insert(next.page << 8 | next.row).second) {
+    if (!visited.insert(next.Word()).second) {
       throw Error(cache.Where(next.page) + "long value chain comes back to row " +
                   std::to_string(next.row) + " (a loop)");
     }

@@ -341,7 +341,7 @@ std::string StoreLongValue(PageCache& cache, const TableDef& def, const Column& 
   if (page == 0) page = NewDataPage(cache, owner, owned, free_space);
   const RowPointer where = AddRowToPage(cache, page, data, 0);
   AppendLittleEndian(&definition, data.size() | 0x40000000u, 4);
-  AppendLittleEndian(&definition, (static_cast<uint64_t>(where.page) << 8) | where.row, 4);
+  AppendLittleEndian(&definition, where.Word(), 4);
   definition.append(4, '\0');
   return definition;
 }
@@ -385,7 +385,7 @@ void StorePointer(PageCache& cache, RowPointer header, RowPointer target) {
   PageRef current = cache.Read(header.page);
   const RowSlot slot = ReadSlot(*current, header.row, cache);
   Page& page = cache.Modify(header.page);
-  StoreU32(page.bytes.data() + slot.offset, (target.page << 8) | target.row);
+  StoreU32(page.bytes.data() + slot.offset, target.Word());
   uint8_t* word = page.bytes.data() + kDataPageHeader + 2 * header.row;
   StoreU16(word, static_cast<uint16_t>(LoadU16(word) | kSlotOverflowFlag));
 }

@@ -31,8 +31,6 @@ void PutName(std::string* out, const std::string& name) {
   for (char16_t u : units) Put(out, u, 2);
 }
 
-uint32_t Pointer(RowPointer p) { return p.page << 8 | p.row; }
-
 // An inline usage map row holding `page` (none when 0). Access starts inline maps at a multiple
 // of 8, at 0 while the window reaches.
 std::string MapRow(PageNumber page) {
@@ -94,8 +92,8 @@ std::string Encode(const NewTableDef& def, const std::vector<Column>& columns, P
   Put(&out, columns.size(), 2);
   Put(&out, def.indexes.size(), 4);  // logical
   Put(&out, def.indexes.size(), 4);  // real
-  Put(&out, Pointer(RowPointer{maps, 0}), 4);
-  Put(&out, Pointer(RowPointer{maps, 1}), 4);
+  Put(&out, RowPointer{maps, 0}.Word(), 4);
+  Put(&out, RowPointer{maps, 1}.Word(), 4);
   out.append(kTableDefRealIndexHeader * def.indexes.size(), '\0');  // unique-entry counts: none yet
   for (const Column& c : columns) {
     const size_t at = out.size();
@@ -137,7 +135,7 @@ std::string Encode(const NewTableDef& def, const std::vector<Column>& columns, P
         Put(&out, 0, 1);
       }
     }
-    Put(&out, Pointer(RowPointer{maps, static_cast<uint8_t>(index_rows + i)}), 4);
+    Put(&out, RowPointer{maps, static_cast<uint8_t>(index_rows + i)}.Word(), 4);
     Put(&out, roots[i], 4);
     Put(&out, 0, 4);
     Put(&out, index.primary_key ? 0x89 : index.unique ? 0x81 : 0x80, 1);
@@ -158,8 +156,8 @@ std::string Encode(const NewTableDef& def, const std::vector<Column>& columns, P
   for (const NewIndex& index : def.indexes) PutName(&out, index.name);
   for (size_t i = 0; i < long_values.size(); ++i) {
     Put(&out, long_values[i]->number, 2);
-    Put(&out, Pointer(RowPointer{maps, static_cast<uint8_t>(2 + 2 * i)}), 4);
-    Put(&out, Pointer(RowPointer{maps, static_cast<uint8_t>(3 + 2 * i)}), 4);
+    Put(&out, RowPointer{maps, static_cast<uint8_t>(2 + 2 * i)}.Word(), 4);
+    Put(&out, RowPointer{maps, static_cast<uint8_t>(3 + 2 * i)}.Word(), 4);
   }
   Put(&out, 0xFFFF, 2);
   StoreU32(reinterpret_cast<uint8_t*>(out.data()) + 8, static_cast<uint32_t>(out.size()));

@@ -17,8 +17,6 @@ namespace {
 // Moved rows may point on to further moved rows; longer chains than this are a loop.
 constexpr int kMaxPointerHops = 8;
 
-uint32_t Word(RowPointer p) { return p.page << 8 | p.row; }
-
 // The value as the engine reads it back from the column, so that index keys and comparisons see
 // what will be stored. Throws jet::Error when it does not suit the column.
 Value Normalize(const Column& column, const Value& value) {
@@ -260,10 +258,10 @@ size_t UpdateRows(Database& db, std::string_view table, const std::vector<Column
     if ((index.flags & 0x01) != 0) {
       // The new keys against the keys the index keeps and against each other.
       std::set<uint32_t> leaving;
-      for (RowPointer r : work.removed) leaving.insert(Word(r));
+      for (RowPointer r : work.removed) leaving.insert(r.Word());
       std::set<std::string> keys;
       for (const IndexEntry& e : ReadIndexTree(cache, index, def->page).entries) {
-        if (leaving.count(Word(e.row)) == 0) keys.insert(e.key());
+        if (leaving.count(e.row.Word()) == 0) keys.insert(e.key());
       }
       for (const IndexEntry& e : work.added) {
         const std::string key = e.key();

@@ -291,8 +291,8 @@ TEST(IndexRemove, EmptyingALeafRebuildsTheTreeWithoutTheEntries) {
   const jet::IndexTree tree = jet::ReadIndexTree(db.cache(), def.real_indexes[0], def.page);
   EXPECT_EQ(tree.entries.size(), 640u - removed.size());
   std::set<uint32_t> gone;
-  for (jet::RowPointer r : removed) gone.insert(r.page << 8 | r.row);
-  for (const jet::IndexEntry& e : tree.entries) EXPECT_EQ(gone.count(e.row.page << 8 | e.row.row), 0u);
+  for (jet::RowPointer r : removed) gone.insert(r.Word());
+  for (const jet::IndexEntry& e : tree.entries) EXPECT_EQ(gone.count(e.row.Word()), 0u);
   // The check misses exactly the removed rows' entries (the rows stay), and the remaining
   // indexes are whole.
   const jet::CheckReport report = jet::CheckDatabase(db);
