@@ -1,7 +1,6 @@
 #include "jet/drop_table.h"
 
 #include <algorithm>
-#include <cstring>
 #include <set>
 
 #include "jet/byte_order.h"
@@ -19,8 +18,8 @@ namespace {
 constexpr PageNumber kCataloguePage = 2;
 constexpr uint32_t kSystemFlags = 0x80000002;
 constexpr size_t kRowCountOffset = 16;     // in the first TDEF page
-constexpr uint16_t kSlotDeleted = 0xC000;  // deleted, and "moved" so no reader follows it
-constexpr char kLongValueMagic[] = "LVAL";
+// Deleted, and "moved" so that no reader follows it.
+constexpr uint16_t kSlotDeleted = kSlotDeletedFlag | kSlotOverflowFlag;
 
 // A row found by a scan: where its header slot is, and its values.
 struct FoundRow {
@@ -76,7 +75,7 @@ void DeleteRows(PageCache& cache, const TableDef& def, const std::vector<FoundRo
   if (rows.empty()) return;
   for (const FoundRow& row : rows) {
     Page& page = cache.Modify(row.where.page);
-    uint8_t* slot = page.bytes.data() + 14 + 2 * row.where.row;
+    uint8_t* slot = page.bytes.data() + kDataPageHeader + 2 * row.where.row;
     const uint16_t word = LoadU16(slot) | kSlotDeleted;
     slot[0] = static_cast<uint8_t>(word);
     slot[1] = static_cast<uint8_t>(word >> 8);
@@ -124,8 +123,8 @@ std::set<PageNumber> TablePages(PageCache& cache, PageNumber first) {
     for (std::optional<PageNumber> p = map.NextPage(0); p; p = map.NextPage(*p + 1)) {
       PageRef page = cache.Read(*p);
       if (page->type() != kPageData) continue;
-      const bool ours = LoadU32(page->data() + 4) == first ||
-                        (long_values && std::memcmp(page->data() + 4, kLongValueMagic, 4) == 0);
+      const uint32_t owner = DataPageOwner(*page);
+      const bool ours = owner == first || (long_values && owner == kLongValueOwner);
       if (ours) pages.insert(*p);
     }
   };

@@ -201,18 +201,8 @@ CatalogueFacts ReadFacts(Database& db, int32_t id) {
   if (!found_tables) throw Error(db.file_name() + ": the catalogue has no Tables container");
   if (facts.owner.empty()) facts.owner = "\xA6\x33";
   if (facts.row) {
-    PageCache& cache = db.cache();
-    PageRef page = cache.Read(facts.row->page);
-    RowSlot slot = ReadSlot(*page, facts.row->row, cache);
-    const uint8_t* bytes = page->data() + slot.offset;
-    PageRef target = page;
-    if (slot.overflow) {
-      const RowPointer moved = RowPointer::FromWord(LoadU32(bytes));
-      target = cache.Read(moved.page);
-      slot = ReadSlot(*target, moved.row, cache);
-      bytes = target->data() + slot.offset;
-    }
-    facts.stored = SplitRow(def, bytes, slot.length, cache, target->number);
+    const RowLocation at = LocateRow(db.cache(), *facts.row);
+    facts.stored = SplitRow(def, at.bytes(), at.slot.length, db.cache(), at.where.page);
   }
   return facts;
 }

@@ -21,8 +21,6 @@ constexpr size_t kMaxRowSize = 4060;
 constexpr size_t kInlineLongValue = 64;
 constexpr size_t kSingleLongValueRow = 4076;
 constexpr size_t kRowCountOffset = 16;
-constexpr uint16_t kOffsetMask = 0x1FFF;
-constexpr char kLongValueOwner[] = "LVAL";
 
 void AppendU16(std::string* out, uint16_t v) {
   out->push_back(static_cast<char>(v & 0xFF));
@@ -78,7 +76,7 @@ size_t LowestRowStart(const Page& page, int slots) {
   size_t lowest = kPageSize;
   const size_t table_end = kDataPageHeader + 2 * static_cast<size_t>(slots);
   for (int i = 0; i < slots; ++i) {
-    const size_t offset = LoadU16(page.data() + kDataPageHeader + 2 * i) & kOffsetMask;
+    const size_t offset = LoadU16(page.data() + kDataPageHeader + 2 * i) & kSlotOffsetMask;
     if (offset >= table_end && offset < lowest) lowest = offset;
   }
   return lowest;
@@ -101,8 +99,8 @@ RowPointer AddRowToPage(PageCache& cache, PageNumber number, std::string_view by
   uint8_t* p = page.bytes.data();
   std::memcpy(p + offset, bytes.data(), bytes.size());
   StoreU16(p + kDataPageHeader + 2 * slots, static_cast<uint16_t>(offset | slot_flags));
-  StoreU16(p + 12, static_cast<uint16_t>(slots + 1));
-  StoreU16(p + 2, static_cast<uint16_t>(FreeSpace(page) - bytes.size() - 2));
+  StoreU16(p + kDataPageSlotCount, static_cast<uint16_t>(slots + 1));
+  StoreU16(p + kDataPageFreeSpace, static_cast<uint16_t>(FreeSpace(page) - bytes.size() - 2));
   return RowPointer{number, static_cast<uint8_t>(slots)};
 }
 
@@ -112,7 +110,7 @@ PageNumber FindRoom(PageCache& cache, RowPointer free_space, uint32_t owner, siz
   const UsageMap map = UsageMap::Load(cache, free_space);
   for (std::optional<PageNumber> p = map.NextPage(0); p; p = map.NextPage(*p + 1)) {
     PageRef page = cache.Read(*p);
-    if (page->type() == kPageData && LoadU32(page->data() + 4) == owner &&
+    if (page->type() == kPageData && DataPageOwner(*page) == owner &&
         HasRoom(*page, length, cache)) {
       return *p;
     }
@@ -336,9 +334,8 @@ std::string StoreLongValue(PageCache& cache, const TableDef& def, const Column& 
       free_space = maps.free_space;
     }
   }
-  const uint32_t owner = LoadU32(reinterpret_cast<const uint8_t*>(kLongValueOwner));
-  PageNumber page = FindRoom(cache, free_space, owner, data.size());
-  if (page == 0) page = NewDataPage(cache, owner, owned, free_space);
+  PageNumber page = FindRoom(cache, free_space, kLongValueOwner, data.size());
+  if (page == 0) page = NewDataPage(cache, kLongValueOwner, owned, free_space);
   const RowPointer where = AddRowToPage(cache, page, data, 0);
   AppendLittleEndian(&definition, data.size() | 0x40000000u, 4);
   AppendLittleEndian(&definition, where.Word(), 4);
@@ -402,16 +399,8 @@ void ReplaceRow(PageCache& cache, const TableDef& def, RowPointer where,
   PageRef header_page = cache.Read(where.page);
   const RowSlot header = ReadSlot(*header_page, where.row, cache);
   if (header.deleted) throw Error(cache.Where(where.page) + "the row to replace is deleted");
-  if (!header.overflow) {
-    if (ReplaceOnPage(cache, def, where.page, where.row, columns, bytes)) return;
-  } else {
-    if (header.length < 4) throw Error(cache.Where(where.page) + "overflow row too short");
-    const RowPointer target = RowPointer::FromWord(LoadU32(header_page->data() + header.offset));
-    if (target.page == 0 || target.page >= cache.page_count()) {
-      throw Error(cache.Where(where.page) + "overflow row points outside the file");
-    }
-    if (ReplaceOnPage(cache, def, target.page, target.row, columns, bytes)) return;
-  }
+  const RowLocation data = LocateRow(cache, RowLocation{header_page, where, header});
+  if (ReplaceOnPage(cache, def, data.where.page, data.where.row, columns, bytes)) return;
   if (header.length < 4) throw Error(cache.Where(where.page) + "row too short to point elsewhere");
   // Too long for where it is: the data goes to a new row of its own, hidden from scans, and the
   // header slot points to it. An old target stays behind, deleted.

@@ -14,9 +14,6 @@
 namespace jet {
 namespace {
 
-// Moved rows may point on to further moved rows; longer chains than this are a loop.
-constexpr int kMaxPointerHops = 8;
-
 // The value as the engine reads it back from the column, so that index keys and comparisons see
 // what will be stored. Throws jet::Error when it does not suit the column.
 Value Normalize(const Column& column, const Value& value) {
@@ -91,19 +88,6 @@ bool Matches(const Value& stored, const Value& wanted) {
   const std::optional<double> a = number(stored);
   const std::optional<double> b = number(wanted);
   return a && b && *a == *b;
-}
-
-// The slot holding a row's bytes, following moved rows from its header slot.
-RowPointer DataSlot(PageCache& cache, RowPointer header) {
-  RowPointer at = header;
-  for (int hop = 0; hop <= kMaxPointerHops; ++hop) {
-    PageRef page = cache.Read(at.page);
-    const RowSlot slot = ReadSlot(*page, at.row, cache);
-    if (!slot.overflow) return at;
-    if (slot.length < 4) throw Error(cache.Where(at.page) + "moved row's pointer is cut short");
-    at = RowPointer::FromWord(LoadU32(page->data() + slot.offset));
-  }
-  throw Error(cache.Where(header.page) + "moved rows point to each other in a loop");
 }
 
 // One row to rewrite.
@@ -190,10 +174,8 @@ size_t UpdateRows(Database& db, std::string_view table, const std::vector<Column
   }
   bool any_change = false;
   for (Change& change : changes) {
-    const RowPointer data = DataSlot(cache, change.header);
-    PageRef page = cache.Read(data.page);
-    const RowSlot slot = ReadSlot(*page, data.row, cache);
-    change.columns = SplitRow(*def, page->data() + slot.offset, slot.length, cache, data.page);
+    const RowLocation row = LocateRow(cache, change.header);
+    change.columns = SplitRow(*def, row.bytes(), row.slot.length, cache, row.where.page);
     const StoredColumns before = change.columns;
     change.new_values = change.old_values;
     for (const Assigned& a : assigned) {
