@@ -8,6 +8,7 @@
 #include "jet/index_key.h"
 #include "jet/index_page.h"
 #include "jet/page_allocator.h"
+#include "jet/table_def_edit.h"
 #include "jet/text.h"
 #include "jet/usage_map.h"
 #include "jet/write_guard.h"
@@ -17,7 +18,6 @@ namespace {
 
 constexpr PageNumber kCataloguePage = 2;
 constexpr uint32_t kSystemFlags = 0x80000002;
-constexpr size_t kRowCountOffset = 16;     // in the first TDEF page
 // Deleted, and "moved" so that no reader follows it.
 constexpr uint16_t kSlotDeleted = kSlotDeletedFlag | kSlotOverflowFlag;
 
@@ -58,7 +58,7 @@ void VerifyEntries(PageCache& cache, const TableDef& def, const std::vector<Foun
     for (const FoundRow& row : rows) {
       std::optional<std::string> key = EncodeIndexKey(def, index, row.values);
       for (const IndexEntry& e : tree.entries) {
-        if (e.row.page != row.where.page || e.row.row != row.where.row) continue;
+        if (e.row.Word() != row.where.Word()) continue;
         if (!key || *key != e.key()) {
           throw Error(cache.file_name() + ": an index of " + table +
                       " holds a key this engine does not compute for the row at page " +
@@ -76,15 +76,9 @@ void DeleteRows(PageCache& cache, const TableDef& def, const std::vector<FoundRo
   for (const FoundRow& row : rows) {
     Page& page = cache.Modify(row.where.page);
     uint8_t* slot = page.bytes.data() + kDataPageHeader + 2 * row.where.row;
-    const uint16_t word = LoadU16(slot) | kSlotDeleted;
-    slot[0] = static_cast<uint8_t>(word);
-    slot[1] = static_cast<uint8_t>(word >> 8);
+    StoreU16(slot, static_cast<uint16_t>(LoadU16(slot) | kSlotDeleted));
   }
-  Page& tdef = cache.Modify(def.page);
-  uint8_t* count = tdef.bytes.data() + kRowCountOffset;
-  const uint32_t before = LoadU32(count);
-  const uint32_t after = before >= rows.size() ? before - static_cast<uint32_t>(rows.size()) : 0;
-  for (int i = 0; i < 4; ++i) count[i] = static_cast<uint8_t>(after >> (8 * i));
+  AddToRowCount(cache, def, -static_cast<int32_t>(rows.size()));
   cache.Flush();
 }
 

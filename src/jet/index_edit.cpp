@@ -10,6 +10,7 @@
 #include "jet/index_key.h"
 #include "jet/index_page.h"
 #include "jet/page_allocator.h"
+#include "jet/table_def_edit.h"
 #include "jet/usage_map_edit.h"
 
 namespace jet {
@@ -19,9 +20,6 @@ constexpr int kMaxDepth = 32;
 // A rebuilt tree fills each page to about three quarters, so that the next inserts find room on
 // their leaf instead of rebuilding again.
 constexpr size_t kRebuildFill = kIndexEntrySpace * 3 / 4;
-// TDEF: per real index 12 bytes from offset 63, the unique-entry count at +4.
-constexpr size_t kUniqueCountOffset = 63 + 4;
-constexpr size_t kUniqueCountStride = 12;
 constexpr uint8_t kUnique = 0x01;
 constexpr uint8_t kIgnoreNulls = 0x02;
 
@@ -415,9 +413,7 @@ void InsertIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
   }
 
   if (new_keys == 0) return;
-  Page& tdef = cache.Modify(table_def);
-  uint8_t* count = tdef.bytes.data() + kUniqueCountOffset + kUniqueCountStride * index.number;
-  StoreU32(count, LoadU32(count) + new_keys);
+  AddToUniqueEntries(cache, table_def, index.number, new_keys);
   cache.Flush();
 }
 

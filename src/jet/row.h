@@ -11,11 +11,7 @@
 
 namespace jet {
 
-// Decodes the rows of one table. A Jet 4 row is laid out as
-//   [column count: 2][fixed area][variable data][EOD: 2][var offsets, last first: 2 each]
-//   [var count: 2][null mask: one bit per column number, 1 = not null]
-// (the four variable-column parts only when the table has variable columns). Everything is
-// located from the end of the row, so padding after the variable data is invisible.
+// Decodes the rows of one table (laid out as row_layout.h describes) into values.
 class RowDecoder {
  public:
   RowDecoder(PageCache& cache, const TableDef& def) : cache_(cache), def_(def) {}
@@ -34,17 +30,6 @@ class RowDecoder {
   const TableDef& def_;
   std::vector<bool> wanted_;  // empty: all
 };
-
-// Size in a row's fixed area of a value of type `type` (a ColumnType); 0 for the types whose
-// size the column descriptor gives (fixed Text, Binary).
-size_t FixedSize(uint8_t type);
-
-// Decimal (17 bytes: sign byte 0x80 = negative, then a 128-bit magnitude as four 32-bit LE words,
-// most significant first) to exact text with `scale` decimals.
-std::string DecimalToText(const uint8_t* bytes, int scale);
-
-// Replication ID bytes (Windows GUID layout) to "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
-std::string GuidToText(const uint8_t* bytes);
 
 }  // namespace jet
 

@@ -9,7 +9,7 @@
 #include "jet/error.h"
 #include "jet/index_page.h"
 #include "jet/page_allocator.h"
-#include "jet/row.h"
+#include "jet/stored_value.h"
 #include "jet/table_def_layout.h"
 #include "jet/text.h"
 
@@ -55,8 +55,7 @@ std::vector<Column> LayOut(const NewTableDef& def) {
       c.fixed_offset = 0;
     } else if (c.fixed()) {
       c.fixed_offset = fixed;
-      const size_t size = FixedSize(c.type);
-      fixed = static_cast<uint16_t>(fixed + (size != 0 ? size : c.length));
+      fixed = static_cast<uint16_t>(fixed + StoredSize(c));
     } else {
       c.fixed_offset = 0;
       c.var_index = variable++;

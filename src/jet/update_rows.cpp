@@ -7,7 +7,10 @@
 #include "jet/byte_order.h"
 #include "jet/index_edit.h"
 #include "jet/index_page.h"
-#include "jet/row_writer.h"
+#include "jet/long_value.h"
+#include "jet/row_layout.h"
+#include "jet/row_placement.h"
+#include "jet/stored_value.h"
 #include "jet/text.h"
 #include "jet/write_guard.h"
 
