@@ -9,7 +9,7 @@
 #include "jet/error.h"
 #include "jet/index_key.h"
 #include "jet/index_page.h"
-#include "jet/page_allocator.h"
+#include "jet/index_rebuild.h"
 #include "jet/table_def_edit.h"
 #include "jet/usage_map_edit.h"
 
@@ -17,11 +17,6 @@ namespace jet {
 namespace {
 
 constexpr int kMaxDepth = 32;
-// A rebuilt tree fills each page to about three quarters, so that the next inserts find room on
-// their leaf instead of rebuilding again.
-constexpr size_t kRebuildFill = kIndexEntrySpace * 3 / 4;
-constexpr uint8_t kUnique = 0x01;
-constexpr uint8_t kIgnoreNulls = 0x02;
 
 // One step down from a node: the page, and which entry led on (-1: the tail).
 struct Step {
@@ -55,65 +50,6 @@ bool FindRow(PageCache& cache, PageNumber page, uint32_t row, int depth, std::ve
   return false;
 }
 
-}  // namespace
-
-
-namespace {
-
-// Bytes `entries` take on an index page, with the prefix EncodeIndexPage gives them.
-size_t EncodedSize(const std::vector<IndexEntry>& entries, bool leaf) {
-  if (entries.empty()) return 0;
-  const std::string& first = entries.front().bytes;
-  size_t prefix = first.size() - 4;
-  size_t total = 0;
-  for (const IndexEntry& e : entries) {
-    const size_t limit = std::min(prefix, e.bytes.size() - 4);
-    size_t common = 0;
-    while (common < limit && e.bytes[common] == first[common]) ++common;
-    prefix = common;
-    total += e.bytes.size() + (leaf ? 0 : 4);
-  }
-  return entries.size() == 1 ? total : total - (entries.size() - 1) * prefix;
-}
-
-// Packs `entries` into pages of at most `fill` bytes each (one entry at least per page),
-// keeping their order.
-std::vector<std::vector<IndexEntry>> Pack(std::vector<IndexEntry> entries, bool leaf,
-                                          size_t fill) {
-  std::vector<std::vector<IndexEntry>> pages;
-  std::vector<IndexEntry> current;
-  std::string first;
-  size_t prefix = 0;
-  size_t total = 0;  // sum of the stored lengths of all but the first entry, unshortened
-  for (IndexEntry& e : entries) {
-    const size_t length = e.bytes.size() + (leaf ? 0 : 4);
-    if (length > kIndexEntrySpace) {
-      throw Error("an index entry of " + std::to_string(length) + " bytes does not fit a page");
-    }
-    if (!current.empty()) {
-      const size_t limit = std::min(prefix, e.bytes.size() - 4);
-      size_t common = 0;
-      while (common < limit && e.bytes[common] == first[common]) ++common;
-      const size_t size = first.size() + (leaf ? 0 : 4) + total + length -
-                          current.size() * std::min(prefix, common);
-      if (size <= fill) {
-        prefix = std::min(prefix, common);
-        total += length;
-        current.push_back(std::move(e));
-        continue;
-      }
-      pages.push_back(std::move(current));
-      current.clear();
-    }
-    first = e.bytes;
-    prefix = e.bytes.size() - 4;
-    total = 0;
-    current.push_back(std::move(e));
-  }
-  if (!current.empty()) pages.push_back(std::move(current));
-  return pages;
-}
-
 std::string PointerBytes(RowPointer row) {
   std::string out;
   out += static_cast<char>(row.page >> 16);
@@ -133,80 +69,6 @@ bool NullKey(const RealIndex& index, const std::string& key) {
 }
 
 bool ByBytes(const IndexEntry& a, const IndexEntry& b) { return a.bytes < b.bytes; }
-
-// Replaces the whole tree of `index` by one holding `entries` (in order): new pages for
-// everything below the root, then the root. See InsertIndexEntries for the order of the steps.
-void Rebuild(PageCache& cache, const RealIndex& index, PageNumber table_def,
-             const IndexTree& old_tree, std::vector<IndexEntry> entries) {
-  IndexPage root;
-  root.number = index.root;
-  root.table_def = table_def;
-  std::vector<IndexPage> pages;  // new pages, level by level from the leaves up
-  if (EncodedSize(entries, true) <= kIndexEntrySpace) {
-    root.entries = std::move(entries);
-  } else {
-    // `level` holds what the next level's pages will contain: at the bottom the leaf entries;
-    // above, one item per page of the level below (its greatest entry and its number).
-    std::vector<std::vector<IndexEntry>> level = Pack(std::move(entries), true, kRebuildFill);
-    bool leaf = true;
-    while (true) {
-      std::vector<IndexEntry> above;
-      const size_t first = pages.size();
-      for (std::vector<IndexEntry>& content : level) {
-        IndexPage page;
-        page.number = AllocatePage(cache);
-        page.leaf = leaf;
-        page.table_def = table_def;
-        IndexEntry bound = content.back();
-        bound.child = page.number;
-        if (!leaf && content.size() >= 2) {
-          // A node keeps its last child as the tail, out of its entries.
-          page.tail = content.back().child;
-          content.pop_back();
-        }
-        page.entries = std::move(content);
-        above.push_back(std::move(bound));
-        pages.push_back(std::move(page));
-      }
-      for (size_t i = first; i < pages.size(); ++i) {
-        pages[i].previous = i == first ? 0 : pages[i - 1].number;
-        pages[i].next = i + 1 == pages.size() ? 0 : pages[i + 1].number;
-      }
-      leaf = false;
-      std::vector<IndexEntry> stored(above.begin(), above.end() - (above.size() >= 2 ? 1 : 0));
-      if (EncodedSize(stored, false) <= kIndexEntrySpace) {
-        root.leaf = false;
-        root.tail = above.size() >= 2 ? above.back().child : 0;
-        root.entries = std::move(stored);
-        break;
-      }
-      level = Pack(std::move(above), false, kRebuildFill);
-    }
-  }
-
-  // The new pages, whole, before anything refers to them; then the index's page map; then the
-  // root, which switches to the new tree.
-  for (const IndexPage& page : pages) {
-    Page& image = cache.Modify(page.number);
-    image.bytes.fill(0);
-    EncodeIndexPage(page, image.bytes.data());
-  }
-  cache.Flush();
-  for (const IndexPage& page : pages) AddToUsageMap(cache, index.usage_map, page.number);
-  cache.Flush();
-  Page& root_image = cache.Modify(index.root);
-  EncodeIndexPage(root, root_image.bytes.data());
-  cache.Flush();
-
-  // The old tree's pages below the root are no one's now: out of the map, then free.
-  std::set<PageNumber> old_pages(old_tree.pages.begin(), old_tree.pages.end());
-  old_pages.erase(index.root);
-  if (old_pages.empty()) return;
-  for (PageNumber p : old_pages) RemoveFromUsageMap(cache, index.usage_map, p);
-  cache.Flush();
-  FreePages(cache, old_pages);
-  cache.Flush();
-}
 
 // Where one new entry goes: its leaf, and the node entries on the way down that must be raised
 // to it because it becomes the greatest entry below them.
@@ -319,7 +181,7 @@ void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
     for (IndexEntry& e : tree.entries) {
       if (gone.count(e.row.Word()) == 0) kept.push_back(std::move(e));
     }
-    Rebuild(cache, index, table_def, tree, std::move(kept));
+    RebuildIndexTree(cache, index, table_def, tree, std::move(kept));
     return;
   }
 
@@ -361,7 +223,7 @@ void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
 
 std::optional<IndexEntry> IndexEntryForRow(const TableDef& def, const RealIndex& index,
                                            const std::vector<Value>& values, RowPointer row) {
-  if ((index.flags & kIgnoreNulls) != 0 && KeyIsNull(def, index, values)) return std::nullopt;
+  if (index.ignore_nulls() && KeyIsNull(def, index, values)) return std::nullopt;
   std::optional<std::string> key = EncodeIndexKey(def, index, values);
   if (!key) {
     throw Error("the key of a row in index " + std::to_string(index.number) +
@@ -374,19 +236,16 @@ std::optional<IndexEntry> IndexEntryForRow(const TableDef& def, const RealIndex&
   return entry;
 }
 
-void InsertIndexEntries(PageCache& cache, const RealIndex& index, PageNumber table_def,
-                        std::vector<IndexEntry> entries) {
-  if (entries.empty()) return;
-  std::sort(entries.begin(), entries.end(), ByBytes);
-  IndexTree tree = ReadIndexTree(cache, index, table_def);
+NewKeys CheckNewEntries(const PageCache& cache, const RealIndex& index, const IndexTree& tree,
+                        const std::vector<IndexEntry>& entries, const std::set<uint32_t>& leaving) {
   std::set<uint32_t> rows;
   std::set<std::string> keys;
   for (const IndexEntry& e : tree.entries) {
+    if (leaving.count(e.row.Word()) != 0) continue;
     rows.insert(e.row.Word());
     keys.insert(e.key());
   }
-  const bool unique = (index.flags & kUnique) != 0;
-  uint32_t new_keys = 0;
+  NewKeys found;
   for (const IndexEntry& e : entries) {
     if (e.bytes.size() <= 4 || e.bytes.compare(e.bytes.size() - 4, 4, PointerBytes(e.row)) != 0) {
       throw Error(cache.file_name() + ": an index entry does not end in its row pointer");
@@ -396,24 +255,36 @@ void InsertIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
                   " already holds an entry for the row at page " + std::to_string(e.row.page) +
                   " slot " + std::to_string(e.row.row) + "; nothing was written");
     }
-    const bool fresh = keys.insert(e.key()).second;
-    if (fresh) {
-      ++new_keys;
-    } else if (unique && !NullKey(index, e.key())) {
-      throw Error(cache.file_name() + ": the value would be a duplicate in unique index " +
-                  std::to_string(index.number) + "; nothing was written");
+    if (keys.insert(e.key()).second) {
+      ++found.count;
+    } else if (index.unique() && !NullKey(index, e.key())) {
+      found.duplicate = true;
+      return found;
     }
+  }
+  return found;
+}
+
+void InsertIndexEntries(PageCache& cache, const RealIndex& index, PageNumber table_def,
+                        std::vector<IndexEntry> entries) {
+  if (entries.empty()) return;
+  std::sort(entries.begin(), entries.end(), ByBytes);
+  IndexTree tree = ReadIndexTree(cache, index, table_def);
+  const NewKeys keys = CheckNewEntries(cache, index, tree, entries);
+  if (keys.duplicate) {
+    throw Error(cache.file_name() + ": the value would be a duplicate in unique index " +
+                std::to_string(index.number) + "; nothing was written");
   }
 
   if (!InsertInPlace(cache, index, entries)) {
     std::vector<IndexEntry> all = std::move(tree.entries);
     all.insert(all.end(), entries.begin(), entries.end());
     std::sort(all.begin(), all.end(), ByBytes);
-    Rebuild(cache, index, table_def, tree, std::move(all));
+    RebuildIndexTree(cache, index, table_def, tree, std::move(all));
   }
 
-  if (new_keys == 0) return;
-  AddToUniqueEntries(cache, table_def, index.number, new_keys);
+  if (keys.count == 0) return;
+  AddToUniqueEntries(cache, table_def, index.number, keys.count);
   cache.Flush();
 }
 

@@ -246,9 +246,9 @@ TableDef ReadTableDef(PageCache& cache, PageNumber page) {
     }
     const RealIndex& r = def.real_indexes[x.real_index];
     x.columns = r.columns;
-    x.unique = (r.flags & 0x01) != 0 || x.primary_key;
-    x.ignore_nulls = (r.flags & 0x02) != 0;
-    x.required = (r.flags & 0x08) != 0;
+    x.unique = r.unique() || x.primary_key;
+    x.ignore_nulls = r.ignore_nulls();
+    x.required = r.required();
     offset += kLogicalIndexSize;
   }
   for (Index& x : def.indexes) x.name = in.Name(&offset);
