@@ -27,11 +27,10 @@ struct FoundRow {
   std::vector<Value> values;
 };
 
-int RequireColumn(const TableDef& def, const char* column, const std::string& table,
-                  const std::string& file_name) {
-  int index = def.ColumnIndex(column);
-  if (index < 0) throw Error(file_name + ": " + table + " has no column " + column);
-  return index;
+// The position in def.columns of column `column`, which `def` must have.
+int ColumnPosition(const TableDef& def, const char* column, const std::string& table,
+                   const std::string& file_name) {
+  return static_cast<int>(&RequireColumn(def, column, table, file_name) - def.columns.data());
 }
 
 // The rows of `def` that `match` accepts.
@@ -88,12 +87,6 @@ void RemoveEntries(PageCache& cache, const TableDef& def, const std::vector<size
   std::vector<RowPointer> pointers;
   for (const FoundRow& row : rows) pointers.push_back(row.where);
   for (size_t i : order) RemoveIndexEntries(cache, def.real_indexes[i], def.page, pointers);
-}
-
-std::vector<size_t> AllIndexes(const TableDef& def) {
-  std::vector<size_t> order(def.real_indexes.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  return order;
 }
 
 }  // namespace
@@ -170,9 +163,9 @@ void DropTable(Database& db, std::string_view name) {
   }
   if (const CatalogueEntry* relations = db.FindTable("MSysRelationships")) {
     auto def = std::make_shared<const TableDef>(ReadTableDef(cache, relations->table_def));
-    const int name_column = RequireColumn(*def, "szRelationship", "MSysRelationships", file);
-    const int object = RequireColumn(*def, "szObject", "MSysRelationships", file);
-    const int referenced = RequireColumn(*def, "szReferencedObject", "MSysRelationships", file);
+    const int name_column = ColumnPosition(*def, "szRelationship", "MSysRelationships", file);
+    const int object = ColumnPosition(*def, "szObject", "MSysRelationships", file);
+    const int referenced = ColumnPosition(*def, "szReferencedObject", "MSysRelationships", file);
     std::vector<FoundRow> rows = FindRows(cache, def, [&](const std::vector<Value>& v) {
       return NamesEqual(TextValue(v[object]), entry.name) || NamesEqual(TextValue(v[referenced]), entry.name);
     });
@@ -186,9 +179,9 @@ void DropTable(Database& db, std::string_view name) {
   WriteGuard guard(db);
 
   auto catalogue = std::make_shared<const TableDef>(ReadTableDef(cache, kCataloguePage));
-  const int id = RequireColumn(*catalogue, "Id", "MSysObjects", file);
-  const int type = RequireColumn(*catalogue, "Type", "MSysObjects", file);
-  const int object_name = RequireColumn(*catalogue, "Name", "MSysObjects", file);
+  const int id = ColumnPosition(*catalogue, "Id", "MSysObjects", file);
+  const int type = ColumnPosition(*catalogue, "Type", "MSysObjects", file);
+  const int object_name = ColumnPosition(*catalogue, "Name", "MSysObjects", file);
   RequireWritableSortOrder(catalogue->columns[object_name], "MSysObjects.Name", file);
   std::vector<FoundRow> catalogue_rows =
       FindRows(cache, catalogue, [&](const std::vector<Value>& v) {
@@ -214,7 +207,7 @@ void DropTable(Database& db, std::string_view name) {
   std::vector<FoundRow> ace_rows;
   if (const CatalogueEntry* ace_table = db.FindTable("MSysACEs")) {
     aces = std::make_shared<const TableDef>(ReadTableDef(cache, ace_table->table_def));
-    const int object_id = RequireColumn(*aces, "ObjectId", "MSysACEs", file);
+    const int object_id = ColumnPosition(*aces, "ObjectId", "MSysACEs", file);
     ace_rows = FindRows(cache, aces, [&](const std::vector<Value>& v) {
       return IntegerValue(v[object_id]) == entry.id;
     });

@@ -147,6 +147,12 @@ bool InsertInPlace(PageCache& cache, const RealIndex& index, const std::vector<I
 
 }  // namespace
 
+std::vector<size_t> AllIndexes(const TableDef& def) {
+  std::vector<size_t> order(def.real_indexes.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  return order;
+}
+
 void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber table_def,
                         const std::vector<RowPointer>& rows) {
   // Plan: which leaf loses how many entries.

@@ -15,6 +15,10 @@
 
 namespace jet {
 
+// The positions in def.real_indexes of every index of `def`, in order: the order in which a write
+// edits them unless it has reason for another.
+std::vector<size_t> AllIndexes(const TableDef& def);
+
 // Removes the entries of `rows` from the tree of `index` (of the table whose TDEF is at
 // `table_def`), writing through `cache` one page per step: first the leaf, then each node whose
 // entry for it changes, bottom up. After every step the tree is sound: a node entry may be left

@@ -20,6 +20,8 @@ constexpr size_t kLongValueDefinitionSize = 12;
 // bytes (the largest that leaves room on an empty page); no chains.
 constexpr size_t kMaxInlineLongValue = 64;
 constexpr size_t kMaxSingleRowLongValue = 4076;
+// Memo text longer than this is stored uncompressed, as Access and Jackcess store it.
+constexpr size_t kMaxCompressedMemo = 1024;
 
 // Reads the data of a Memo or OLE value from its definition in a row. Throws jet::Error if the
 // definition or the chain is damaged; the length is checked against the file size before

@@ -46,4 +46,32 @@ void RowDecoder::Decode(const uint8_t* row, size_t length, PageNumber page,
   }
 }
 
+StoredColumns EncodeRow(const TableDef& def, const std::vector<Value>& values) {
+  StoredColumns stored;
+  for (size_t i = 0; i < def.columns.size() && i < values.size(); ++i) {
+    const Column& c = def.columns[i];
+    std::optional<std::string> bytes;
+    if (c.type == kTypeBoolean) {
+      const bool* yes = std::get_if<bool>(&values[i]);
+      if (yes != nullptr && *yes) bytes = std::string();
+    } else if (!IsNull(values[i])) {
+      bytes = StoreValue(c, values[i]);
+    }
+    if (!bytes) continue;
+    if (stored.size() <= c.number) stored.resize(c.number + 1u);
+    stored[c.number] = std::move(bytes);
+  }
+  return stored;
+}
+
+StoredColumns EncodeRow(const TableDef& def, const std::vector<ColumnValue>& values,
+                        const std::string& table, const std::string& file_name) {
+  std::vector<Value> row(def.columns.size());
+  for (const ColumnValue& cv : values) {
+    const Column& c = RequireColumn(def, cv.column, table, file_name);
+    row[static_cast<size_t>(&c - def.columns.data())] = cv.value;
+  }
+  return EncodeRow(def, row);
+}
+
 }  // namespace jet

@@ -3,9 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "jet/column_value.h"
 #include "jet/page_cache.h"
+#include "jet/row_layout.h"
 #include "jet/table_def.h"
 #include "jet/value.h"
 
@@ -30,6 +33,17 @@ class RowDecoder {
   const TableDef& def_;
   std::vector<bool> wanted_;  // empty: all
 };
+
+// The stored columns of a row holding `values` (one per column of def.columns, in its order), the
+// counterpart of RowDecoder for every type but Memo and OLE, whose values are stored apart
+// (StoreLongValue): a Yes/No is Yes for true, NULL stays NULL. Throws jet::Error as StoreValue
+// does for a value that does not suit its column.
+StoredColumns EncodeRow(const TableDef& def, const std::vector<Value>& values);
+
+// The same for the columns named in `values`, the others NULL. Throws jet::Error naming `table`
+// of `file_name` for a column the definition lacks.
+StoredColumns EncodeRow(const TableDef& def, const std::vector<ColumnValue>& values,
+                        const std::string& table, const std::string& file_name);
 
 }  // namespace jet
 

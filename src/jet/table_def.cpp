@@ -141,6 +141,13 @@ const Column* TableDef::ColumnByNumber(uint16_t number) const {
   return nullptr;
 }
 
+const Column& RequireColumn(const TableDef& def, std::string_view name, const std::string& table,
+                            const std::string& file_name) {
+  const Column* c = def.FindColumn(name);
+  if (c == nullptr) throw Error(file_name + ": " + table + " has no column " + std::string(name));
+  return *c;
+}
+
 TableDef ReadTableDef(PageCache& cache, PageNumber page) {
   if (page == 0 || page >= cache.page_count()) {
     throw Error(cache.file_name() + ": table definition page " + std::to_string(page) +

@@ -95,6 +95,11 @@ struct TableDef {
   const Column* ColumnByNumber(uint16_t number) const;
 };
 
+// The column named `name` (case-insensitive) of `def`. Throws jet::Error "<file>: <table> has no
+// column <name>" when there is none.
+const Column& RequireColumn(const TableDef& def, std::string_view name, const std::string& table,
+                            const std::string& file_name);
+
 // Reads the table definition that starts at page `page`. Throws jet::Error if the pages are not a
 // TDEF or any count, length or offset does not fit the definition's bytes.
 TableDef ReadTableDef(PageCache& cache, PageNumber page);

@@ -12,15 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "jet/append_rows.h"
 #include "jet/byte_order.h"
 #include "jet/check.h"
 #include "jet/database.h"
 #include "jet/index_edit.h"
 #include "jet/index_page.h"
-#include "jet/row_layout.h"
-#include "jet/row_placement.h"
-#include "jet/stored_value.h"
-#include "jet/table_def_edit.h"
+#include "jet/row.h"
 #include "jet/usage_map.h"
 #include "jet/write_guard.h"
 #include "support/test_env.h"
@@ -56,19 +54,8 @@ std::vector<AddedRow> AddEmployees(jet::Database& db, int count, int first_id,
     values[def.ColumnIndex("EmpName")] = std::string("Employee number ") + std::to_string(spread);
     values[def.ColumnIndex("DeptID")] = int64_t{spread % 13};
     values[def.ColumnIndex("Active")] = true;
-    jet::StoredColumns stored(def.max_columns);
-    for (size_t c = 0; c < def.columns.size(); ++c) {
-      const jet::Column& column = def.columns[c];
-      if (column.type == jet::kTypeBoolean) {
-        if (std::get_if<bool>(&values[c]) != nullptr) stored[column.number] = std::string();
-      } else if (!jet::IsNull(values[c])) {
-        stored[column.number] = jet::StoreValue(column, values[c]);
-      }
-    }
     AddedRow row;
-    row.where = jet::InsertRow(cache, def, jet::BuildRow(def, stored));
-    jet::AddToRowCount(cache, def, 1);
-    cache.Flush();
+    row.where = jet::AppendRows(cache, def, {jet::EncodeRow(def, values)}, {}).front();
     for (const jet::RealIndex& index : def.real_indexes) {
       row.entries.push_back(jet::IndexEntryForRow(def, index, values, row.where));
     }
