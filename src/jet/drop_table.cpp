@@ -16,8 +16,6 @@
 namespace jet {
 namespace {
 
-constexpr PageNumber kCataloguePage = 2;
-constexpr uint32_t kSystemFlags = 0x80000002;
 // Deleted, and "moved" so that no reader follows it.
 constexpr uint16_t kSlotDeleted = kSlotDeletedFlag | kSlotOverflowFlag;
 
@@ -89,6 +87,26 @@ void RemoveEntries(PageCache& cache, const TableDef& def, const std::vector<size
   for (size_t i : order) RemoveIndexEntries(cache, def.real_indexes[i], def.page, pointers);
 }
 
+// Refuses a table that takes part in a relationship (MSysRelationships): dropping it would leave
+// the relationship pointing at nothing.
+void RefuseRelated(Database& db, const std::string& table) {
+  const CatalogueEntry* relations = db.FindTable("MSysRelationships");
+  if (relations == nullptr) return;
+  const std::string& file = db.file_name();
+  auto def = std::make_shared<const TableDef>(ReadTableDef(db.cache(), relations->table_def));
+  const int name_column = ColumnPosition(*def, "szRelationship", "MSysRelationships", file);
+  const int object = ColumnPosition(*def, "szObject", "MSysRelationships", file);
+  const int referenced = ColumnPosition(*def, "szReferencedObject", "MSysRelationships", file);
+  std::vector<FoundRow> rows = FindRows(db.cache(), def, [&](const std::vector<Value>& v) {
+    return NamesEqual(TextValue(v[object]), table) || NamesEqual(TextValue(v[referenced]), table);
+  });
+  if (!rows.empty()) {
+    throw Error(file + ": table '" + table + "' takes part in relationship '" +
+                TextValue(rows.front().values[name_column]) +
+                "'; delete the relationship before the table");
+  }
+}
+
 }  // namespace
 
 std::set<PageNumber> TablePages(PageCache& cache, PageNumber first) {
@@ -158,23 +176,10 @@ void DropTable(Database& db, std::string_view name) {
     throw Error(file + ": table '" + std::string(name) + "' does not exist");
   }
   const CatalogueEntry entry = *found;
-  if (entry.kind == TableKind::kSystem || (entry.flags & kSystemFlags) != 0) {
+  if (entry.kind == TableKind::kSystem || (entry.flags & kSystemObjectFlags) != 0) {
     throw Error(file + ": '" + entry.name + "' is a system table; it cannot be dropped");
   }
-  if (const CatalogueEntry* relations = db.FindTable("MSysRelationships")) {
-    auto def = std::make_shared<const TableDef>(ReadTableDef(cache, relations->table_def));
-    const int name_column = ColumnPosition(*def, "szRelationship", "MSysRelationships", file);
-    const int object = ColumnPosition(*def, "szObject", "MSysRelationships", file);
-    const int referenced = ColumnPosition(*def, "szReferencedObject", "MSysRelationships", file);
-    std::vector<FoundRow> rows = FindRows(cache, def, [&](const std::vector<Value>& v) {
-      return NamesEqual(TextValue(v[object]), entry.name) || NamesEqual(TextValue(v[referenced]), entry.name);
-    });
-    if (!rows.empty()) {
-      throw Error(file + ": table '" + entry.name + "' takes part in relationship '" +
-                  TextValue(rows.front().values[name_column]) +
-                  "'; delete the relationship before the table");
-    }
-  }
+  RefuseRelated(db, entry.name);
 
   WriteGuard guard(db);
 

@@ -19,9 +19,6 @@
 namespace jet {
 namespace {
 
-constexpr int32_t kTablesParent = 0x0F000000;
-constexpr int16_t kTypeOdbcLink = 4;
-constexpr int16_t kTypeDatabaseObject = 2;
 // Catalogue flags of an ODBC link as Access writes them (0x20000000 is DAO's dbAttachedODBC).
 constexpr int64_t kOdbcLinkFlags = 0x20100000;
 constexpr size_t kMaxNameLength = 64;
@@ -58,14 +55,15 @@ CatalogueFacts ReadFacts(Database& db, int32_t id) {
   TableCursor rows = db.OpenTable("MSysObjects");
   while (rows.Next()) {
     const std::string name = TextValue(rows[name_at]);
-    if (IntegerValue(rows[parent_at]) == kTablesParent && name == "Tables") {
+    if (IntegerValue(rows[parent_at]) == kRootContainers && name == "Tables") {
       facts.tables_id = static_cast<int32_t>(IntegerValue(rows[id_at]).value_or(0));
       found_tables = true;
     }
-    if (IntegerValue(rows[type_at]) == kTypeDatabaseObject && name == "MSysDb") {
+    if (IntegerValue(rows[type_at]) == kObjectDatabase && name == "MSysDb") {
       if (const Binary* owner = std::get_if<Binary>(&rows[owner_at])) facts.owner = owner->bytes;
     }
-    if (id != 0 && IntegerValue(rows[id_at]) == id && IntegerValue(rows[type_at]) == kTypeOdbcLink) {
+    if (id != 0 && IntegerValue(rows[id_at]) == id &&
+        IntegerValue(rows[type_at]) == kObjectOdbcLink) {
       facts.row = RowPointer{rows.page(), static_cast<uint8_t>(rows.slot())};
     }
   }
@@ -168,7 +166,7 @@ void WriteCatalogueRow(Database& db, const NewLink& link, int32_t id, const std:
                                    {{"Id", int64_t{id}},
                                     {"ParentId", int64_t{link.facts.tables_id}},
                                     {"Name", name},
-                                    {"Type", int64_t{kTypeOdbcLink}},
+                                    {"Type", int64_t{kObjectOdbcLink}},
                                     {"DateCreate", Date{now}},
                                     {"Owner", Binary{link.facts.owner}},
                                     {"Flags", kOdbcLinkFlags}},

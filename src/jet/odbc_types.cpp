@@ -98,7 +98,7 @@ Column MapColumn(const RemoteColumn& r) {
       break;
   }
   c.name = r.name;
-  c.collation = 1033;
+  c.collation = kGeneralSortOrder;
   if (r.auto_increment) c.flags = static_cast<uint8_t>(c.flags & ~kUpdatable);
   return c;
 }

@@ -30,6 +30,10 @@ enum ColumnType : uint8_t {
   kTypeDecimal = 0x10,
 };
 
+// The sort order of "General" text (LCID 1033); version 0 is the one Access 2000-2007 use, the
+// only one whose index keys this engine computes.
+constexpr uint16_t kGeneralSortOrder = 1033;
+
 // Name of a type code as Access shows it ("Long Integer", "Text"); "Unknown 0x11" otherwise.
 std::string TypeName(uint8_t type);
 
