@@ -52,53 +52,29 @@ void AppendVariablePart(const TableDef& def, const std::vector<const Column*>& v
 
 }  // namespace
 
-StoredRow::StoredRow(const TableDef& def, const uint8_t* row, size_t length, const PageCache& cache,
-                     PageNumber page)
-    : row_(row), length_(length), cache_(cache), page_(page) {
-  if (length < 2) {
-    throw Error(Where() + "row of " + std::to_string(length) + " bytes is too short");
+void StoredRow::TooShort(Part part) const {
+  switch (part) {
+    case Part::kColumnCount:
+      throw Error(Where() + "row of " + std::to_string(length_) + " bytes is too short");
+    case Part::kNullMask:
+      throw Error(Where() + "row claims " + std::to_string(column_count_) +
+                  " columns but is only " + std::to_string(length_) + " bytes long");
+    case Part::kVariableCount:
+      throw Error(Where() + "row too short for its variable-column table");
+    case Part::kVariableOffsets:
+      break;
   }
-  column_count_ = LoadU16(row);
-  const size_t mask_length = (column_count_ + 7) / 8;
-  if (2 + mask_length > length) {
-    throw Error(Where() + "row claims " + std::to_string(column_count_) + " columns but is only " +
-                std::to_string(length) + " bytes long");
-  }
-  mask_ = row + length - mask_length;
-  fixed_end_ = length - mask_length;
-  if (def.variable_columns > 0) {
-    if (fixed_end_ < 2 + 2) throw Error(Where() + "row too short for its variable-column table");
-    var_count_ = LoadU16(row + fixed_end_ - 2);
-    if (4 + 2 * var_count_ + 2 > fixed_end_) {
-      throw Error(Where() + "row's " + std::to_string(var_count_) +
-                  " variable-column offsets do not fit its " + std::to_string(length) + " bytes");
-    }
-    offsets_at_ = fixed_end_ - 4;
-    fixed_end_ = fixed_end_ - 4 - 2 * var_count_;  // the EOD entry: all data lies before it
-  }
+  throw Error(Where() + "row's " + std::to_string(var_count_) +
+              " variable-column offsets do not fit its " + std::to_string(length_) + " bytes");
 }
 
-std::optional<std::string_view> StoredRow::Bytes(const Column& c) const {
-  const bool present = c.number < column_count_ && ((mask_[c.number / 8] >> (c.number % 8)) & 1);
-  if (!present) return std::nullopt;
-  if (c.type == kTypeBoolean) return std::string_view();
-  const char* bytes = reinterpret_cast<const char*>(row_);
+void StoredRow::Overrun(const Column& c, size_t start, size_t end) const {
   if (c.fixed()) {
-    const size_t size = StoredSize(c);
-    if (2 + static_cast<size_t>(c.fixed_offset) + size > fixed_end_) {
-      throw Error(Where() + "column " + c.name + " at fixed offset " +
-                  std::to_string(c.fixed_offset) + " overruns the row");
-    }
-    return std::string_view(bytes + 2 + c.fixed_offset, size);
+    throw Error(Where() + "column " + c.name + " at fixed offset " +
+                std::to_string(c.fixed_offset) + " overruns the row");
   }
-  if (c.var_index >= var_count_) return std::nullopt;
-  const size_t start = LoadU16(row_ + offsets_at_ - 2 * c.var_index);
-  const size_t end = LoadU16(row_ + offsets_at_ - 2 * (c.var_index + 1));
-  if (start > end || end > fixed_end_ || start < 2) {
-    throw Error(Where() + "column " + c.name + " spans bytes " + std::to_string(start) + ".." +
-                std::to_string(end) + " of a " + std::to_string(length_) + "-byte row");
-  }
-  return std::string_view(bytes + start, end - start);
+  throw Error(Where() + "column " + c.name + " spans bytes " + std::to_string(start) + ".." +
+              std::to_string(end) + " of a " + std::to_string(length_) + "-byte row");
 }
 
 StoredColumns SplitRow(const TableDef& def, const uint8_t* row, size_t length,

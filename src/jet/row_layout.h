@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/byte_order.h"
 #include "jet/page_cache.h"
+#include "jet/stored_value.h"
 #include "jet/table_def.h"
 
 namespace jet {
@@ -37,6 +39,9 @@ class StoredRow {
 
  private:
   std::string Where() const { return cache_.Where(page_); }
+  [[noreturn]] void Overrun(const Column& column, size_t start, size_t end) const;
+  enum class Part { kColumnCount, kNullMask, kVariableCount, kVariableOffsets };
+  [[noreturn]] void TooShort(Part part) const;
 
   const uint8_t* row_;
   size_t length_;
@@ -66,6 +71,44 @@ StoredColumns SplitRow(const TableDef& def, const uint8_t* row, size_t length,
 // bytes before its trailer (invisible to readers) up to that length. Throws jet::Error when a
 // value's size does not fit its column or the row would exceed kMaxRowSize.
 std::string BuildRow(const TableDef& def, const StoredColumns& columns, size_t pad_to = 0);
+
+// Inline, as Bytes: a table scan takes every row apart.
+inline StoredRow::StoredRow(const TableDef& def, const uint8_t* row, size_t length,
+                            const PageCache& cache, PageNumber page)
+    : row_(row), length_(length), cache_(cache), page_(page) {
+  if (length < 2) TooShort(Part::kColumnCount);
+  column_count_ = LoadU16(row);
+  const size_t mask_length = (column_count_ + 7) / 8;
+  if (2 + mask_length > length) TooShort(Part::kNullMask);
+  mask_ = row + length - mask_length;
+  fixed_end_ = length - mask_length;
+  if (def.variable_columns > 0) {
+    if (fixed_end_ < 2 + 2) TooShort(Part::kVariableCount);
+    var_count_ = LoadU16(row + fixed_end_ - 2);
+    if (4 + 2 * var_count_ + 2 > fixed_end_) TooShort(Part::kVariableOffsets);
+    offsets_at_ = fixed_end_ - 4;
+    fixed_end_ = fixed_end_ - 4 - 2 * var_count_;  // the EOD entry: all data lies before it
+  }
+}
+
+// Inline: a table scan asks for every column of every row.
+inline std::optional<std::string_view> StoredRow::Bytes(const Column& c) const {
+  const bool present = c.number < column_count_ && ((mask_[c.number / 8] >> (c.number % 8)) & 1);
+  if (!present) return std::nullopt;
+  if (c.type == kTypeBoolean) return std::string_view();
+  const char* bytes = reinterpret_cast<const char*>(row_);
+  if (c.fixed()) {
+    const size_t size = StoredSize(c);
+    const size_t start = 2 + static_cast<size_t>(c.fixed_offset);
+    if (start + size > fixed_end_) Overrun(c, start, start + size);
+    return std::string_view(bytes + start, size);
+  }
+  if (c.var_index >= var_count_) return std::nullopt;
+  const size_t start = LoadU16(row_ + offsets_at_ - 2 * c.var_index);
+  const size_t end = LoadU16(row_ + offsets_at_ - 2 * (c.var_index + 1));
+  if (start > end || end > fixed_end_ || start < 2) Overrun(c, start, end);
+  return std::string_view(bytes + start, end - start);
+}
 
 }  // namespace jet
 

@@ -16,11 +16,6 @@ __extension__ typedef unsigned __int128 Uint128;
 
 constexpr int kMaxDecimalScale = 38;
 
-std::string& TextSlot(Value* v) {
-  if (!std::holds_alternative<std::string>(*v)) v->emplace<std::string>();
-  return std::get<std::string>(*v);
-}
-
 [[noreturn]] void Mismatch(const Column& column, const char* what) {
   throw Error("column " + column.name + ": " + what + " does not suit a " + TypeName(column.type) +
               " column");
@@ -72,33 +67,6 @@ std::string StoreBinary(const Column& column, const Value& value) {
 
 }  // namespace
 
-size_t FixedSize(uint8_t type) {
-  switch (type) {
-    case kTypeByte:
-      return 1;
-    case kTypeInteger:
-      return 2;
-    case kTypeLong:
-    case kTypeSingle:
-      return 4;
-    case kTypeCurrency:
-    case kTypeDouble:
-    case kTypeDateTime:
-      return 8;
-    case kTypeGuid:
-      return 16;
-    case kTypeDecimal:
-      return 17;
-    default:
-      return 0;
-  }
-}
-
-size_t StoredSize(const Column& column) {
-  const size_t size = FixedSize(column.type);
-  return size != 0 ? size : column.length;
-}
-
 std::string DecimalToText(const uint8_t* bytes, int scale) {
   Uint128 magnitude = 0;
   for (int word = 0; word < 4; ++word)
@@ -128,34 +96,16 @@ std::string GuidToText(const uint8_t* b) {
   return buffer;
 }
 
-void DecodeValue(const Column& column, const uint8_t* data, size_t size, const PageCache& cache,
-                 PageNumber page, Value* out) {
+void DecodeOtherValue(const Column& column, const uint8_t* data, size_t size,
+                      const PageCache& cache, PageNumber page, Value* out) {
   const size_t need = FixedSize(column.type);
   if (need != 0 && size < need) {
     throw Error(cache.Where(page) + "column " + column.name + " holds " + std::to_string(size) +
                 " bytes, needs " + std::to_string(need));
   }
   switch (column.type) {
-    case kTypeByte:
-      *out = static_cast<int64_t>(data[0]);
-      break;
-    case kTypeInteger:
-      *out = static_cast<int64_t>(static_cast<int16_t>(LoadU16(data)));
-      break;
-    case kTypeLong:
-      *out = static_cast<int64_t>(static_cast<int32_t>(LoadU32(data)));
-      break;
-    case kTypeCurrency:
-      *out = Currency{static_cast<int64_t>(LoadU64(data))};
-      break;
     case kTypeSingle:
       *out = LoadFloat(data);
-      break;
-    case kTypeDouble:
-      *out = LoadDouble(data);
-      break;
-    case kTypeDateTime:
-      *out = Date{LoadDouble(data)};
       break;
     case kTypeGuid:
       *out = Guid{GuidToText(data)};
@@ -166,9 +116,6 @@ void DecodeValue(const Column& column, const uint8_t* data, size_t size, const P
                     std::to_string(column.scale));
       }
       *out = Decimal{DecimalToText(data, column.scale)};
-      break;
-    case kTypeText:
-      DecodeText(data, size, &TextSlot(out));
       break;
     default:
       if (!std::holds_alternative<Binary>(*out)) out->emplace<Binary>();
