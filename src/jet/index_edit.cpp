@@ -4,14 +4,11 @@
 #include <map>
 #include <set>
 
-#include "jet/byte_order.h"
-#include "jet/data_page_edit.h"
 #include "jet/error.h"
 #include "jet/index_key.h"
 #include "jet/index_page.h"
 #include "jet/index_rebuild.h"
 #include "jet/table_def_edit.h"
-#include "jet/usage_map_edit.h"
 
 namespace jet {
 namespace {

@@ -1,7 +1,6 @@
 #include "jet/table_cursor.h"
 
 #include "jet/data_page.h"
-#include "jet/error.h"
 
 namespace jet {
 

@@ -11,7 +11,6 @@
 #include "jet/page_allocator.h"
 #include "jet/stored_value.h"
 #include "jet/table_def_layout.h"
-#include "jet/text.h"
 #include "jet/usage_map.h"
 
 namespace jet {
