@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace jet {
 
@@ -39,6 +40,11 @@ inline void StoreU16(uint8_t* p, uint16_t v) {
 }
 inline void StoreU32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// Appends the low `bytes` bytes of `v`, little-endian: how values and definitions are built.
+inline void AppendLittleEndian(std::string* out, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out->push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
 }  // namespace jet

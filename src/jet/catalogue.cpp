@@ -11,12 +11,6 @@
 namespace jet {
 namespace {
 
-// MSysObjects always starts at page 2.
-constexpr PageNumber kCataloguePage = 2;
-// ParentId of the root containers ("Tables", "Databases", "Relationships" ...).
-constexpr int32_t kRootContainers = 0x0F000000;
-constexpr uint32_t kSystemFlags = 0x80000002;
-
 enum Field { kId, kParentId, kName, kType, kFlags, kDatabase, kConnect, kForeignName, kFieldCount };
 const char* const kFieldNames[kFieldCount] = {"Id",    "ParentId", "Name",    "Type",
                                               "Flags", "Database", "Connect", "ForeignName"};
@@ -70,7 +64,7 @@ std::vector<CatalogueEntry> ReadCatalogue(PageCache& cache) {
     if (*parent == kRootContainers && NamesEqual(name, "Tables") && !tables_container) {
       tables_container = static_cast<int32_t>(*id);
     }
-    if (*type != 1 && *type != 4 && *type != 6) continue;
+    if (*type != kObjectTable && *type != kObjectOdbcLink && *type != kObjectAccessLink) continue;
     Candidate c;
     c.parent_id = static_cast<int32_t>(*parent);
     CatalogueEntry& e = c.entry;
@@ -81,14 +75,14 @@ std::vector<CatalogueEntry> ReadCatalogue(PageCache& cache) {
     e.connect = TextValue(v[position[kConnect]]);
     e.foreign_name = TextValue(v[position[kForeignName]]);
     e.database = TextValue(v[position[kDatabase]]);
-    if (e.type == 1) {
-      e.kind = (e.flags & kSystemFlags) != 0 ? TableKind::kSystem : TableKind::kLocal;
+    if (e.type == kObjectTable) {
+      e.kind = (e.flags & kSystemObjectFlags) != 0 ? TableKind::kSystem : TableKind::kLocal;
       if (e.id <= 0) {
         throw Error(cache.file_name() + ": the catalogue gives table " + e.name + " the id " +
                     std::to_string(e.id) + ", not a page number");
       }
       e.table_def = static_cast<PageNumber>(e.id);
-    } else if (e.type == 4) {
+    } else if (e.type == kObjectOdbcLink) {
       e.kind = TableKind::kLinkedOdbc;
       if (e.id > 0) e.table_def = static_cast<PageNumber>(e.id);  // the cached remote structure
     } else {

@@ -10,6 +10,22 @@
 
 namespace jet {
 
+// The catalogue (MSysObjects, jet4-notes §5): every object of the file, one row each. Its
+// definition always starts at page 2.
+constexpr PageNumber kCataloguePage = 2;
+// ParentId of the root containers ("Tables", "Databases", "Relationships" ...) (§5.4).
+constexpr int32_t kRootContainers = 0x0F000000;
+// Flags that mark system objects (§5.3).
+constexpr uint32_t kSystemObjectFlags = 0x80000002;
+
+// Object types (column Type, §5.2) this engine deals with.
+enum ObjectType : int16_t {
+  kObjectTable = 1,
+  kObjectDatabase = 2,  // MSysDb and the like
+  kObjectOdbcLink = 4,
+  kObjectAccessLink = 6,
+};
+
 enum class TableKind {
   kLocal,         // a table of this file
   kSystem,        // a table of this file flagged as system (MSysObjects, MSysACEs ...)

@@ -23,8 +23,6 @@ std::string Pointer(RowPointer p) {
   return "page " + std::to_string(p.page) + " slot " + std::to_string(p.row);
 }
 
-uint32_t Word(RowPointer p) { return p.page << 8 | p.row; }
-
 std::string Hex(const std::string& bytes) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string out;
@@ -123,7 +121,8 @@ class Checker {
         row.where = RowPointer{cursor.page(), static_cast<uint8_t>(cursor.slot())};
         if (def->system && id_column >= 0) {
           const Value& v = cursor.values()[size_t(id_column)];
-          if (const int64_t* id = std::get_if<int64_t>(&v)) cursor_ids.emplace_back(Word(row.where), *id);
+          if (const int64_t* id = std::get_if<int64_t>(&v))
+            cursor_ids.emplace_back(row.where.Word(), *id);
         }
         for (const RealIndex& index : def->real_indexes) {
           row.keys.push_back(EncodeIndexKey(*def, index, cursor.values()));
@@ -160,7 +159,7 @@ class Checker {
         if (index.name != "ParentIdName") continue;
         try {
           for (const IndexEntry& e : ReadIndexTree(cache_, def.real_indexes[index.real_index], first).entries)
-            named.insert(Word(e.row));
+            named.insert(e.row.Word());
         } catch (const Error&) {
           return out;  // the index itself is reported as damaged
         }
@@ -245,7 +244,7 @@ class Checker {
     }
 
     std::unordered_map<uint32_t, size_t> by_pointer;
-    for (size_t i = 0; i < rows.size(); ++i) by_pointer.emplace(Word(rows[i].where), i);
+    for (size_t i = 0; i < rows.size(); ++i) by_pointer.emplace(rows[i].where.Word(), i);
     std::vector<bool> found(rows.size(), false);
     const bool ignore_nulls = (index.flags & 0x02) != 0;
     for (size_t i = 0; i < tree.entries.size(); ++i) {
@@ -255,7 +254,7 @@ class Checker {
                                  " is out of key order (after the entry for row " +
                                  Pointer(tree.entries[i - 1].row) + ")");
       }
-      auto row = by_pointer.find(Word(e.row));
+      auto row = by_pointer.find(e.row.Word());
       if (row == by_pointer.end()) {
         report_.errors.push_back(where + ": entry for row " + Pointer(e.row) +
                                  ", which is not a live row of the table");
@@ -274,7 +273,7 @@ class Checker {
     for (size_t i = 0; i < rows.size(); ++i) {
       if (found[i] || (ignore_nulls && rows[i].null_keys[real])) continue;
       const std::string text = where + ": row " + Pointer(rows[i].where) + " has no entry in the index";
-      if (leftovers.count(Word(rows[i].where)) != 0) {
+      if (leftovers.count(rows[i].where.Word()) != 0) {
         report_.unreachable_rows.push_back(text);
       } else {
         report_.errors.push_back(text);

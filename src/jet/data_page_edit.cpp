@@ -8,14 +8,12 @@
 
 namespace jet {
 
-uint16_t FreeSpace(const Page& page) { return LoadU16(page.data() + 2); }
-
 void InitDataPage(Page& page, uint32_t owner) {
   page.bytes.fill(0);
   page.bytes[0] = kPageData;
   page.bytes[1] = 0x01;
-  StoreU16(page.bytes.data() + 2, static_cast<uint16_t>(kEmptyDataPageSpace));
-  StoreU32(page.bytes.data() + 4, owner);
+  StoreU16(page.bytes.data() + kDataPageFreeSpace, static_cast<uint16_t>(kEmptyDataPageSpace));
+  StoreU32(page.bytes.data() + kDataPageOwner, owner);
 }
 
 std::vector<SlotRow> ReadSlotRows(const Page& page, const PageCache& cache) {
@@ -51,8 +49,8 @@ void PackSlotRows(Page& page, const std::vector<SlotRow>& rows, const PageCache&
   // stale bytes of moved rows stay readable there.
   const size_t table_end = kDataPageHeader + 2 * rows.size();
   std::memset(p + table_end, 0, end - table_end);
-  StoreU16(p + 12, static_cast<uint16_t>(rows.size()));
-  StoreU16(p + 2, static_cast<uint16_t>(end - table_end));
+  StoreU16(p + kDataPageSlotCount, static_cast<uint16_t>(rows.size()));
+  StoreU16(p + kDataPageFreeSpace, static_cast<uint16_t>(end - table_end));
 }
 
 }  // namespace jet

@@ -1,7 +1,6 @@
 #include "jet/drop_table.h"
 
 #include <algorithm>
-#include <cstring>
 #include <set>
 
 #include "jet/byte_order.h"
@@ -9,6 +8,7 @@
 #include "jet/index_key.h"
 #include "jet/index_page.h"
 #include "jet/page_allocator.h"
+#include "jet/table_def_edit.h"
 #include "jet/text.h"
 #include "jet/usage_map.h"
 #include "jet/write_guard.h"
@@ -16,11 +16,8 @@
 namespace jet {
 namespace {
 
-constexpr PageNumber kCataloguePage = 2;
-constexpr uint32_t kSystemFlags = 0x80000002;
-constexpr size_t kRowCountOffset = 16;     // in the first TDEF page
-constexpr uint16_t kSlotDeleted = 0xC000;  // deleted, and "moved" so no reader follows it
-constexpr char kLongValueMagic[] = "LVAL";
+// Deleted, and "moved" so that no reader follows it.
+constexpr uint16_t kSlotDeleted = kSlotDeletedFlag | kSlotOverflowFlag;
 
 // A row found by a scan: where its header slot is, and its values.
 struct FoundRow {
@@ -28,11 +25,10 @@ struct FoundRow {
   std::vector<Value> values;
 };
 
-int RequireColumn(const TableDef& def, const char* column, const std::string& table,
-                  const std::string& file_name) {
-  int index = def.ColumnIndex(column);
-  if (index < 0) throw Error(file_name + ": " + table + " has no column " + column);
-  return index;
+// The position in def.columns of column `column`, which `def` must have.
+int ColumnPosition(const TableDef& def, const char* column, const std::string& table,
+                   const std::string& file_name) {
+  return static_cast<int>(&RequireColumn(def, column, table, file_name) - def.columns.data());
 }
 
 // The rows of `def` that `match` accepts.
@@ -59,7 +55,7 @@ void VerifyEntries(PageCache& cache, const TableDef& def, const std::vector<Foun
     for (const FoundRow& row : rows) {
       std::optional<std::string> key = EncodeIndexKey(def, index, row.values);
       for (const IndexEntry& e : tree.entries) {
-        if (e.row.page != row.where.page || e.row.row != row.where.row) continue;
+        if (e.row.Word() != row.where.Word()) continue;
         if (!key || *key != e.key()) {
           throw Error(cache.file_name() + ": an index of " + table +
                       " holds a key this engine does not compute for the row at page " +
@@ -76,16 +72,10 @@ void DeleteRows(PageCache& cache, const TableDef& def, const std::vector<FoundRo
   if (rows.empty()) return;
   for (const FoundRow& row : rows) {
     Page& page = cache.Modify(row.where.page);
-    uint8_t* slot = page.bytes.data() + 14 + 2 * row.where.row;
-    const uint16_t word = LoadU16(slot) | kSlotDeleted;
-    slot[0] = static_cast<uint8_t>(word);
-    slot[1] = static_cast<uint8_t>(word >> 8);
+    uint8_t* slot = page.bytes.data() + kDataPageHeader + 2 * row.where.row;
+    StoreU16(slot, static_cast<uint16_t>(LoadU16(slot) | kSlotDeleted));
   }
-  Page& tdef = cache.Modify(def.page);
-  uint8_t* count = tdef.bytes.data() + kRowCountOffset;
-  const uint32_t before = LoadU32(count);
-  const uint32_t after = before >= rows.size() ? before - static_cast<uint32_t>(rows.size()) : 0;
-  for (int i = 0; i < 4; ++i) count[i] = static_cast<uint8_t>(after >> (8 * i));
+  AddToRowCount(cache, def, -static_cast<int32_t>(rows.size()));
   cache.Flush();
 }
 
@@ -97,10 +87,24 @@ void RemoveEntries(PageCache& cache, const TableDef& def, const std::vector<size
   for (size_t i : order) RemoveIndexEntries(cache, def.real_indexes[i], def.page, pointers);
 }
 
-std::vector<size_t> AllIndexes(const TableDef& def) {
-  std::vector<size_t> order(def.real_indexes.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  return order;
+// Refuses a table that takes part in a relationship (MSysRelationships): dropping it would leave
+// the relationship pointing at nothing.
+void RefuseRelated(Database& db, const std::string& table) {
+  const CatalogueEntry* relations = db.FindTable("MSysRelationships");
+  if (relations == nullptr) return;
+  const std::string& file = db.file_name();
+  auto def = std::make_shared<const TableDef>(ReadTableDef(db.cache(), relations->table_def));
+  const int name_column = ColumnPosition(*def, "szRelationship", "MSysRelationships", file);
+  const int object = ColumnPosition(*def, "szObject", "MSysRelationships", file);
+  const int referenced = ColumnPosition(*def, "szReferencedObject", "MSysRelationships", file);
+  std::vector<FoundRow> rows = FindRows(db.cache(), def, [&](const std::vector<Value>& v) {
+    return NamesEqual(TextValue(v[object]), table) || NamesEqual(TextValue(v[referenced]), table);
+  });
+  if (!rows.empty()) {
+    throw Error(file + ": table '" + table + "' takes part in relationship '" +
+                TextValue(rows.front().values[name_column]) +
+                "'; delete the relationship before the table");
+  }
 }
 
 }  // namespace
@@ -124,29 +128,28 @@ std::set<PageNumber> TablePages(PageCache& cache, PageNumber first) {
     for (std::optional<PageNumber> p = map.NextPage(0); p; p = map.NextPage(*p + 1)) {
       PageRef page = cache.Read(*p);
       if (page->type() != kPageData) continue;
-      const bool ours = LoadU32(page->data() + 4) == first ||
-                        (long_values && std::memcmp(page->data() + 4, kLongValueMagic, 4) == 0);
+      const uint32_t owner = DataPageOwner(*page);
+      const bool ours = owner == first || (long_values && owner == kLongValueOwner);
       if (ours) pages.insert(*p);
     }
   };
   add_map(def.owned_pages, false);
   add_map(def.free_space, false);
-  std::set<uint32_t> map_rows = {def.owned_pages.page << 8 | def.owned_pages.row,
-                                 def.free_space.page << 8 | def.free_space.row};
+  std::set<uint32_t> map_rows = {def.owned_pages.Word(), def.free_space.Word()};
   for (const LongValueMaps& lv : def.long_value_maps) {
     add_map(lv.owned_pages, true);
     add_map(lv.free_space, true);
-    map_rows.insert(lv.owned_pages.page << 8 | lv.owned_pages.row);
-    map_rows.insert(lv.free_space.page << 8 | lv.free_space.row);
+    map_rows.insert(lv.owned_pages.Word());
+    map_rows.insert(lv.free_space.Word());
   }
   for (const RealIndex& index : def.real_indexes) {
     for (PageNumber p : ReadIndexTree(cache, index, first).pages) pages.insert(p);
     add_map(index.usage_map, false);  // for a reference map's bitmap pages
-    map_rows.insert(index.usage_map.page << 8 | index.usage_map.row);
+    map_rows.insert(index.usage_map.Word());
   }
   // A usage-map page is freed only when every row on it is one of this table's maps.
   std::set<PageNumber> holders;
-  for (uint32_t row : map_rows) holders.insert(row >> 8);
+  for (uint32_t row : map_rows) holders.insert(RowPointer::FromWord(row).page);
   for (PageNumber holder : holders) {
     if (holder <= kCataloguePage || holder >= cache.page_count()) continue;
     PageRef page = cache.Read(holder);
@@ -155,7 +158,9 @@ std::set<PageNumber> TablePages(PageCache& cache, PageNumber first) {
     const int slots = SlotCount(*page, cache);
     for (int s = 0; s < slots && only_ours; ++s) {
       if (ReadSlot(*page, s, cache).deleted) continue;
-      only_ours = map_rows.count(holder << 8 | static_cast<uint32_t>(s)) != 0;
+      // A row pointer names slots 0..255 only; a higher slot is no map row of ours.
+      only_ours =
+          s <= 0xFF && map_rows.count(RowPointer{holder, static_cast<uint8_t>(s)}.Word()) != 0;
     }
     if (only_ours) pages.insert(holder);
   }
@@ -171,30 +176,17 @@ void DropTable(Database& db, std::string_view name) {
     throw Error(file + ": table '" + std::string(name) + "' does not exist");
   }
   const CatalogueEntry entry = *found;
-  if (entry.kind == TableKind::kSystem || (entry.flags & kSystemFlags) != 0) {
+  if (entry.kind == TableKind::kSystem || (entry.flags & kSystemObjectFlags) != 0) {
     throw Error(file + ": '" + entry.name + "' is a system table; it cannot be dropped");
   }
-  if (const CatalogueEntry* relations = db.FindTable("MSysRelationships")) {
-    auto def = std::make_shared<const TableDef>(ReadTableDef(cache, relations->table_def));
-    const int name_column = RequireColumn(*def, "szRelationship", "MSysRelationships", file);
-    const int object = RequireColumn(*def, "szObject", "MSysRelationships", file);
-    const int referenced = RequireColumn(*def, "szReferencedObject", "MSysRelationships", file);
-    std::vector<FoundRow> rows = FindRows(cache, def, [&](const std::vector<Value>& v) {
-      return NamesEqual(TextValue(v[object]), entry.name) || NamesEqual(TextValue(v[referenced]), entry.name);
-    });
-    if (!rows.empty()) {
-      throw Error(file + ": table '" + entry.name + "' takes part in relationship '" +
-                  TextValue(rows.front().values[name_column]) +
-                  "'; delete the relationship before the table");
-    }
-  }
+  RefuseRelated(db, entry.name);
 
   WriteGuard guard(db);
 
   auto catalogue = std::make_shared<const TableDef>(ReadTableDef(cache, kCataloguePage));
-  const int id = RequireColumn(*catalogue, "Id", "MSysObjects", file);
-  const int type = RequireColumn(*catalogue, "Type", "MSysObjects", file);
-  const int object_name = RequireColumn(*catalogue, "Name", "MSysObjects", file);
+  const int id = ColumnPosition(*catalogue, "Id", "MSysObjects", file);
+  const int type = ColumnPosition(*catalogue, "Type", "MSysObjects", file);
+  const int object_name = ColumnPosition(*catalogue, "Name", "MSysObjects", file);
   RequireWritableSortOrder(catalogue->columns[object_name], "MSysObjects.Name", file);
   std::vector<FoundRow> catalogue_rows =
       FindRows(cache, catalogue, [&](const std::vector<Value>& v) {
@@ -220,7 +212,7 @@ void DropTable(Database& db, std::string_view name) {
   std::vector<FoundRow> ace_rows;
   if (const CatalogueEntry* ace_table = db.FindTable("MSysACEs")) {
     aces = std::make_shared<const TableDef>(ReadTableDef(cache, ace_table->table_def));
-    const int object_id = RequireColumn(*aces, "ObjectId", "MSysACEs", file);
+    const int object_id = ColumnPosition(*aces, "ObjectId", "MSysACEs", file);
     ace_rows = FindRows(cache, aces, [&](const std::vector<Value>& v) {
       return IntegerValue(v[object_id]) == entry.id;
     });

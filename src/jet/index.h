@@ -24,6 +24,10 @@ struct RealIndex {
   PageNumber root = 0;
   uint8_t flags = 0;            // 0x01 unique, 0x02 ignore nulls, 0x08 required
   uint32_t unique_entries = 0;  // distinct keys ever added (never decremented)
+
+  bool unique() const { return (flags & 0x01) != 0; }
+  bool ignore_nulls() const { return (flags & 0x02) != 0; }
+  bool required() const { return (flags & 0x08) != 0; }
 };
 
 // A logical index: what Access, ADOX and DAO list as the indexes of a table.

@@ -4,28 +4,16 @@
 #include <map>
 #include <set>
 
-#include "jet/byte_order.h"
-#include "jet/data_page_edit.h"
 #include "jet/error.h"
 #include "jet/index_key.h"
 #include "jet/index_page.h"
-#include "jet/page_allocator.h"
-#include "jet/usage_map_edit.h"
+#include "jet/index_rebuild.h"
+#include "jet/table_def_edit.h"
 
 namespace jet {
 namespace {
 
 constexpr int kMaxDepth = 32;
-// A rebuilt tree fills each page to about three quarters, so that the next inserts find room on
-// their leaf instead of rebuilding again.
-constexpr size_t kRebuildFill = kIndexEntrySpace * 3 / 4;
-// TDEF: per real index 12 bytes from offset 63, the unique-entry count at +4.
-constexpr size_t kUniqueCountOffset = 63 + 4;
-constexpr size_t kUniqueCountStride = 12;
-constexpr uint8_t kUnique = 0x01;
-constexpr uint8_t kIgnoreNulls = 0x02;
-
-uint32_t Word(RowPointer p) { return p.page << 8 | p.row; }
 
 // One step down from a node: the page, and which entry led on (-1: the tail).
 struct Step {
@@ -41,7 +29,7 @@ bool FindRow(PageCache& cache, PageNumber page, uint32_t row, int depth, std::ve
   IndexPage decoded = DecodeIndexPage(*cache.Read(page), cache);
   if (decoded.leaf) {
     for (const IndexEntry& e : decoded.entries) {
-      if (Word(e.row) == row) {
+      if (e.row.Word() == row) {
         *leaf = page;
         return true;
       }
@@ -57,65 +45,6 @@ bool FindRow(PageCache& cache, PageNumber page, uint32_t row, int depth, std::ve
     path->pop_back();
   }
   return false;
-}
-
-}  // namespace
-
-
-namespace {
-
-// Bytes `entries` take on an index page, with the prefix EncodeIndexPage gives them.
-size_t EncodedSize(const std::vector<IndexEntry>& entries, bool leaf) {
-  if (entries.empty()) return 0;
-  const std::string& first = entries.front().bytes;
-  size_t prefix = first.size() - 4;
-  size_t total = 0;
-  for (const IndexEntry& e : entries) {
-    const size_t limit = std::min(prefix, e.bytes.size() - 4);
-    size_t common = 0;
-    while (common < limit && e.bytes[common] == first[common]) ++common;
-    prefix = common;
-    total += e.bytes.size() + (leaf ? 0 : 4);
-  }
-  return entries.size() == 1 ? total : total - (entries.size() - 1) * prefix;
-}
-
-// Packs `entries` into pages of at most `fill` bytes each (one entry at least per page),
-// keeping their order.
-std::vector<std::vector<IndexEntry>> Pack(std::vector<IndexEntry> entries, bool leaf,
-                                          size_t fill) {
-  std::vector<std::vector<IndexEntry>> pages;
-  std::vector<IndexEntry> current;
-  std::string first;
-  size_t prefix = 0;
-  size_t total = 0;  // sum of the stored lengths of all but the first entry, unshortened
-  for (IndexEntry& e : entries) {
-    const size_t length = e.bytes.size() + (leaf ? 0 : 4);
-    if (length > kIndexEntrySpace) {
-      throw Error("an index entry of " + std::to_string(length) + " bytes does not fit a page");
-    }
-    if (!current.empty()) {
-      const size_t limit = std::min(prefix, e.bytes.size() - 4);
-      size_t common = 0;
-      while (common < limit && e.bytes[common] == first[common]) ++common;
-      const size_t size = first.size() + (leaf ? 0 : 4) + total + length -
-                          current.size() * std::min(prefix, common);
-      if (size <= fill) {
-        prefix = std::min(prefix, common);
-        total += length;
-        current.push_back(std::move(e));
-        continue;
-      }
-      pages.push_back(std::move(current));
-      current.clear();
-    }
-    first = e.bytes;
-    prefix = e.bytes.size() - 4;
-    total = 0;
-    current.push_back(std::move(e));
-  }
-  if (!current.empty()) pages.push_back(std::move(current));
-  return pages;
 }
 
 std::string PointerBytes(RowPointer row) {
@@ -137,80 +66,6 @@ bool NullKey(const RealIndex& index, const std::string& key) {
 }
 
 bool ByBytes(const IndexEntry& a, const IndexEntry& b) { return a.bytes < b.bytes; }
-
-// Replaces the whole tree of `index` by one holding `entries` (in order): new pages for
-// everything below the root, then the root. See InsertIndexEntries for the order of the steps.
-void Rebuild(PageCache& cache, const RealIndex& index, PageNumber table_def,
-             const IndexTree& old_tree, std::vector<IndexEntry> entries) {
-  IndexPage root;
-  root.number = index.root;
-  root.table_def = table_def;
-  std::vector<IndexPage> pages;  // new pages, level by level from the leaves up
-  if (EncodedSize(entries, true) <= kIndexEntrySpace) {
-    root.entries = std::move(entries);
-  } else {
-    // `level` holds what the next level's pages will contain: at the bottom the leaf entries;
-    // above, one item per page of the level below (its greatest entry and its number).
-    std::vector<std::vector<IndexEntry>> level = Pack(std::move(entries), true, kRebuildFill);
-    bool leaf = true;
-    while (true) {
-      std::vector<IndexEntry> above;
-      const size_t first = pages.size();
-      for (std::vector<IndexEntry>& content : level) {
-        IndexPage page;
-        page.number = AllocatePage(cache);
-        page.leaf = leaf;
-        page.table_def = table_def;
-        IndexEntry bound = content.back();
-        bound.child = page.number;
-        if (!leaf && content.size() >= 2) {
-          // A node keeps its last child as the tail, out of its entries.
-          page.tail = content.back().child;
-          content.pop_back();
-        }
-        page.entries = std::move(content);
-        above.push_back(std::move(bound));
-        pages.push_back(std::move(page));
-      }
-      for (size_t i = first; i < pages.size(); ++i) {
-        pages[i].previous = i == first ? 0 : pages[i - 1].number;
-        pages[i].next = i + 1 == pages.size() ? 0 : pages[i + 1].number;
-      }
-      leaf = false;
-      std::vector<IndexEntry> stored(above.begin(), above.end() - (above.size() >= 2 ? 1 : 0));
-      if (EncodedSize(stored, false) <= kIndexEntrySpace) {
-        root.leaf = false;
-        root.tail = above.size() >= 2 ? above.back().child : 0;
-        root.entries = std::move(stored);
-        break;
-      }
-      level = Pack(std::move(above), false, kRebuildFill);
-    }
-  }
-
-  // The new pages, whole, before anything refers to them; then the index's page map; then the
-  // root, which switches to the new tree.
-  for (const IndexPage& page : pages) {
-    Page& image = cache.Modify(page.number);
-    image.bytes.fill(0);
-    EncodeIndexPage(page, image.bytes.data());
-  }
-  cache.Flush();
-  for (const IndexPage& page : pages) AddToUsageMap(cache, index.usage_map, page.number);
-  cache.Flush();
-  Page& root_image = cache.Modify(index.root);
-  EncodeIndexPage(root, root_image.bytes.data());
-  cache.Flush();
-
-  // The old tree's pages below the root are no one's now: out of the map, then free.
-  std::set<PageNumber> old_pages(old_tree.pages.begin(), old_tree.pages.end());
-  old_pages.erase(index.root);
-  if (old_pages.empty()) return;
-  for (PageNumber p : old_pages) RemoveFromUsageMap(cache, index.usage_map, p);
-  cache.Flush();
-  FreePages(cache, old_pages);
-  cache.Flush();
-}
 
 // Where one new entry goes: its leaf, and the node entries on the way down that must be raised
 // to it because it becomes the greatest entry below them.
@@ -289,6 +144,12 @@ bool InsertInPlace(PageCache& cache, const RealIndex& index, const std::vector<I
 
 }  // namespace
 
+std::vector<size_t> AllIndexes(const TableDef& def) {
+  std::vector<size_t> order(def.real_indexes.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  return order;
+}
+
 void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber table_def,
                         const std::vector<RowPointer>& rows) {
   // Plan: which leaf loses how many entries.
@@ -302,8 +163,8 @@ void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
   for (RowPointer r : rows) {
     std::vector<Step> path;
     PageNumber leaf = 0;
-    if (!FindRow(cache, index.root, Word(r), 0, &path, &leaf)) continue;
-    removals.push_back(Removal{Word(r), leaf});
+    if (!FindRow(cache, index.root, r.Word(), 0, &path, &leaf)) continue;
+    removals.push_back(Removal{r.Word(), leaf});
     ++losses[leaf];
   }
   for (const auto& [leaf, lost] : losses) {
@@ -321,9 +182,9 @@ void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
     for (const Removal& removal : removals) gone.insert(removal.row);
     std::vector<IndexEntry> kept;
     for (IndexEntry& e : tree.entries) {
-      if (gone.count(Word(e.row)) == 0) kept.push_back(std::move(e));
+      if (gone.count(e.row.Word()) == 0) kept.push_back(std::move(e));
     }
-    Rebuild(cache, index, table_def, tree, std::move(kept));
+    RebuildIndexTree(cache, index, table_def, tree, std::move(kept));
     return;
   }
 
@@ -333,7 +194,7 @@ void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
     if (!FindRow(cache, index.root, removal.row, 0, &path, &leaf_number)) continue;
     IndexPage leaf = DecodeIndexPage(*cache.Read(leaf_number), cache);
     for (auto it = leaf.entries.begin(); it != leaf.entries.end(); ++it) {
-      if (Word(it->row) == removal.row) {
+      if (it->row.Word() == removal.row) {
         leaf.entries.erase(it);
         break;
       }
@@ -365,7 +226,7 @@ void RemoveIndexEntries(PageCache& cache, const RealIndex& index, PageNumber tab
 
 std::optional<IndexEntry> IndexEntryForRow(const TableDef& def, const RealIndex& index,
                                            const std::vector<Value>& values, RowPointer row) {
-  if ((index.flags & kIgnoreNulls) != 0 && KeyIsNull(def, index, values)) return std::nullopt;
+  if (index.ignore_nulls() && KeyIsNull(def, index, values)) return std::nullopt;
   std::optional<std::string> key = EncodeIndexKey(def, index, values);
   if (!key) {
     throw Error("the key of a row in index " + std::to_string(index.number) +
@@ -378,48 +239,55 @@ std::optional<IndexEntry> IndexEntryForRow(const TableDef& def, const RealIndex&
   return entry;
 }
 
+NewKeys CheckNewEntries(const PageCache& cache, const RealIndex& index, const IndexTree& tree,
+                        const std::vector<IndexEntry>& entries, const std::set<uint32_t>& leaving) {
+  std::set<uint32_t> rows;
+  std::set<std::string> keys;
+  for (const IndexEntry& e : tree.entries) {
+    if (leaving.count(e.row.Word()) != 0) continue;
+    rows.insert(e.row.Word());
+    keys.insert(e.key());
+  }
+  NewKeys found;
+  for (const IndexEntry& e : entries) {
+    if (e.bytes.size() <= 4 || e.bytes.compare(e.bytes.size() - 4, 4, PointerBytes(e.row)) != 0) {
+      throw Error(cache.file_name() + ": an index entry does not end in its row pointer");
+    }
+    if (!rows.insert(e.row.Word()).second) {
+      throw Error(cache.file_name() + ": index " + std::to_string(index.number) +
+                  " already holds an entry for the row at page " + std::to_string(e.row.page) +
+                  " slot " + std::to_string(e.row.row) + "; nothing was written");
+    }
+    if (keys.insert(e.key()).second) {
+      ++found.count;
+    } else if (index.unique() && !NullKey(index, e.key())) {
+      found.duplicate = true;
+      return found;
+    }
+  }
+  return found;
+}
+
 void InsertIndexEntries(PageCache& cache, const RealIndex& index, PageNumber table_def,
                         std::vector<IndexEntry> entries) {
   if (entries.empty()) return;
   std::sort(entries.begin(), entries.end(), ByBytes);
   IndexTree tree = ReadIndexTree(cache, index, table_def);
-  std::set<uint32_t> rows;
-  std::set<std::string> keys;
-  for (const IndexEntry& e : tree.entries) {
-    rows.insert(Word(e.row));
-    keys.insert(e.key());
-  }
-  const bool unique = (index.flags & kUnique) != 0;
-  uint32_t new_keys = 0;
-  for (const IndexEntry& e : entries) {
-    if (e.bytes.size() <= 4 || e.bytes.compare(e.bytes.size() - 4, 4, PointerBytes(e.row)) != 0) {
-      throw Error(cache.file_name() + ": an index entry does not end in its row pointer");
-    }
-    if (!rows.insert(Word(e.row)).second) {
-      throw Error(cache.file_name() + ": index " + std::to_string(index.number) +
-                  " already holds an entry for the row at page " + std::to_string(e.row.page) +
-                  " slot " + std::to_string(e.row.row) + "; nothing was written");
-    }
-    const bool fresh = keys.insert(e.key()).second;
-    if (fresh) {
-      ++new_keys;
-    } else if (unique && !NullKey(index, e.key())) {
-      throw Error(cache.file_name() + ": the value would be a duplicate in unique index " +
-                  std::to_string(index.number) + "; nothing was written");
-    }
+  const NewKeys keys = CheckNewEntries(cache, index, tree, entries);
+  if (keys.duplicate) {
+    throw Error(cache.file_name() + ": the value would be a duplicate in unique index " +
+                std::to_string(index.number) + "; nothing was written");
   }
 
   if (!InsertInPlace(cache, index, entries)) {
     std::vector<IndexEntry> all = std::move(tree.entries);
     all.insert(all.end(), entries.begin(), entries.end());
     std::sort(all.begin(), all.end(), ByBytes);
-    Rebuild(cache, index, table_def, tree, std::move(all));
+    RebuildIndexTree(cache, index, table_def, tree, std::move(all));
   }
 
-  if (new_keys == 0) return;
-  Page& tdef = cache.Modify(table_def);
-  uint8_t* count = tdef.bytes.data() + kUniqueCountOffset + kUniqueCountStride * index.number;
-  StoreU32(count, LoadU32(count) + new_keys);
+  if (keys.count == 0) return;
+  AddToUniqueEntries(cache, table_def, index.number, keys.count);
   cache.Flush();
 }
 

@@ -20,6 +20,21 @@ uint32_t LoadBigEndian(const uint8_t* p, int bytes) {
   return v;
 }
 
+// The longest prefix every entry shares with the first, never reaching into a row pointer; 0
+// for a single entry, which is stored whole.
+size_t SharedPrefix(const std::vector<IndexEntry>& entries) {
+  if (entries.size() <= 1) return 0;
+  const std::string& first = entries.front().bytes;
+  size_t prefix = first.size() - 4;
+  for (const IndexEntry& e : entries) {
+    const size_t limit = std::min(prefix, e.bytes.size() - 4);
+    size_t common = 0;
+    while (common < limit && e.bytes[common] == first[common]) ++common;
+    prefix = common;
+  }
+  return prefix;
+}
+
 class TreeReader {
  public:
   TreeReader(PageCache& cache, PageNumber table_def) : cache_(cache), table_def_(table_def) {}
@@ -155,17 +170,7 @@ IndexPage DecodeIndexPage(const Page& page, const PageCache& cache) {
 }
 
 void EncodeIndexPage(const IndexPage& page, uint8_t* out) {
-  size_t prefix = 0;
-  if (page.entries.size() > 1) {
-    prefix = page.entries.front().bytes.size() - 4;
-    const std::string& first = page.entries.front().bytes;
-    for (const IndexEntry& e : page.entries) {
-      size_t limit = std::min(prefix, e.bytes.size() - 4);
-      size_t common = 0;
-      while (common < limit && e.bytes[common] == first[common]) ++common;
-      prefix = common;
-    }
-  }
+  const size_t prefix = SharedPrefix(page.entries);
   std::string data;
   std::vector<size_t> ends;
   for (size_t i = 0; i < page.entries.size(); ++i) {
@@ -192,6 +197,12 @@ void EncodeIndexPage(const IndexPage& page, uint8_t* out) {
   for (size_t end : ends) out[kIndexMaskStart + end / 8] |= static_cast<uint8_t>(1u << (end % 8));
   std::memset(out + kIndexEntriesStart, 0, kIndexEntrySpace);
   std::memcpy(out + kIndexEntriesStart, data.data(), data.size());
+}
+
+size_t EncodedSize(const std::vector<IndexEntry>& entries, bool leaf) {
+  size_t total = 0;
+  for (const IndexEntry& e : entries) total += e.bytes.size() + (leaf ? 0 : 4);
+  return entries.size() <= 1 ? total : total - (entries.size() - 1) * SharedPrefix(entries);
 }
 
 IndexTree ReadIndexTree(PageCache& cache, const RealIndex& index, PageNumber table_def) {

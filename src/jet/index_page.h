@@ -49,6 +49,10 @@ IndexPage DecodeIndexPage(const Page& page, const PageCache& cache);
 // space. Throws jet::Error if the entries do not fit.
 void EncodeIndexPage(const IndexPage& page, uint8_t* out);
 
+// Bytes `entries` take on an index page (of kIndexEntrySpace), with the prefix EncodeIndexPage
+// gives them. Node entries carry their child page besides.
+size_t EncodedSize(const std::vector<IndexEntry>& entries, bool leaf);
+
 // The whole tree of one real index: its leaf entries in tree order and every page it is made of.
 struct IndexTree {
   std::vector<IndexEntry> entries;

@@ -5,13 +5,14 @@
 #include "jet/byte_order.h"
 #include "jet/data_page.h"
 #include "jet/error.h"
+#include "jet/row_placement.h"
 
 namespace jet {
 namespace {
 
-constexpr size_t kDefinitionSize = 12;
 constexpr uint8_t kInline = 0x80;
 constexpr uint8_t kSingleRow = 0x40;
+constexpr uint32_t kLengthMask = 0x3FFFFFFF;
 
 // The bytes of long-value row `where`, checked.
 const uint8_t* LongValueRow(PageCache& cache, RowPointer where, PageRef* holder, size_t* length) {
@@ -33,19 +34,19 @@ const uint8_t* LongValueRow(PageCache& cache, RowPointer where, PageRef* holder,
 
 void ReadLongValue(PageCache& cache, const uint8_t* definition, size_t length, std::string* out) {
   out->clear();
-  if (length < kDefinitionSize) {
+  if (length < kLongValueDefinitionSize) {
     throw Error(cache.file_name() + ": long value definition of " + std::to_string(length) +
                 " bytes is shorter than 12");
   }
-  uint32_t size = LoadU32(definition) & 0x3FFFFFFF;
+  uint32_t size = LoadU32(definition) & kLengthMask;
   uint8_t kind = definition[3] & 0xC0;
   RowPointer first = RowPointer::FromWord(LoadU32(definition + 4));
   if (kind == kInline) {
-    if (size > length - kDefinitionSize) {
+    if (size > length - kLongValueDefinitionSize) {
       throw Error(cache.file_name() + ": inline long value of " + std::to_string(size) +
                   " bytes overruns its row");
     }
-    out->assign(reinterpret_cast<const char*>(definition + kDefinitionSize), size);
+    out->assign(reinterpret_cast<const char*>(definition + kLongValueDefinitionSize), size);
     return;
   }
   if (size > cache.file_size()) {
@@ -76,7 +77,7 @@ void ReadLongValue(PageCache& cache, const uint8_t* definition, size_t length, s
       throw Error(cache.file_name() + ": long value chain ends after " +
                   std::to_string(out->size()) + " of " + std::to_string(size) + " bytes");
     }
-    if (!visited.insert(next.page << 8 | next.row).second) {
+    if (!visited.insert(next.Word()).second) {
       throw Error(cache.Where(next.page) + "long value chain comes back to row " +
                   std::to_string(next.row) + " (a loop)");
     }
@@ -90,6 +91,33 @@ void ReadLongValue(PageCache& cache, const uint8_t* definition, size_t length, s
     out->append(reinterpret_cast<const char*>(row + 4), piece);
     next = RowPointer::FromWord(LoadU32(row));
   }
+}
+
+std::string StoreLongValue(PageCache& cache, const TableDef& def, const Column& column,
+                           std::string_view data) {
+  std::string definition;
+  if (data.size() <= kMaxInlineLongValue) {
+    AppendLittleEndian(&definition, data.size() | static_cast<uint32_t>(kInline) << 24, 4);
+    definition.append(8, '\0');
+    definition.append(data);
+    return definition;
+  }
+  if (data.size() > kMaxSingleRowLongValue) {
+    throw Error("column " + column.name + ": a long value of " + std::to_string(data.size()) +
+                " bytes is longer than this engine writes");
+  }
+  RowPointer owned, free_space;
+  for (const LongValueMaps& maps : def.long_value_maps) {
+    if (maps.column_number == column.number) {
+      owned = maps.owned_pages;
+      free_space = maps.free_space;
+    }
+  }
+  const RowPointer where = PlaceRow(cache, kLongValueOwner, owned, free_space, data);
+  AppendLittleEndian(&definition, data.size() | static_cast<uint32_t>(kSingleRow) << 24, 4);
+  AppendLittleEndian(&definition, where.Word(), 4);
+  definition.append(4, '\0');
+  return definition;
 }
 
 }  // namespace jet

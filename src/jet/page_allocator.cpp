@@ -4,12 +4,11 @@
 #include "jet/data_page.h"
 #include "jet/data_page_edit.h"
 #include "jet/error.h"
+#include "jet/usage_map.h"
 
 namespace jet {
 namespace {
 
-constexpr PageNumber kGlobalMapPage = 1;
-constexpr size_t kMapHeader = 5;  // type byte + start page
 constexpr size_t kGrowBytes = 4;  // Access grows the map 32 pages at a time
 
 // The global map's row on page 1: where it is and the page number of its first bit.
@@ -24,19 +23,21 @@ GlobalMap LoadGlobalMap(PageCache& cache) {
   if (page->type() != kPageData) throw Error(cache.Where(kGlobalMapPage) + "not the global map");
   GlobalMap map;
   map.slot = ReadSlot(*page, 0, cache);
-  if (map.slot.length < kMapHeader || page->data()[map.slot.offset] != 0) {
+  if (map.slot.length < kInlineMapHeader || page->data()[map.slot.offset] != kInlineMap) {
     throw Error(cache.file_name() +
                 ": the global page map is not an inline map; pages cannot be allocated");
   }
   map.start = LoadU32(page->data() + map.slot.offset + 1);
-  map.bits = (map.slot.length - kMapHeader) * 8u;
+  map.bits = (map.slot.length - kInlineMapHeader) * 8u;
   return map;
 }
 
-bool BitSet(const uint8_t* row, size_t bit) { return (row[kMapHeader + bit / 8] >> (bit % 8)) & 1; }
+bool BitSet(const uint8_t* row, size_t bit) {
+  return (row[kInlineMapHeader + bit / 8] >> (bit % 8)) & 1;
+}
 
 void ClearBit(Page& page, const RowSlot& slot, size_t bit) {
-  uint8_t& byte = page.bytes[slot.offset + kMapHeader + bit / 8];
+  uint8_t& byte = page.bytes[slot.offset + kInlineMapHeader + bit / 8];
   byte = static_cast<uint8_t>(byte & ~(1u << (bit % 8)));
 }
 
@@ -95,15 +96,16 @@ void FreePages(PageCache& cache, const std::set<PageNumber>& pages) {
   PageRef current = cache.Read(kGlobalMapPage);
   if (current->type() != kPageData) return;
   const RowSlot slot = ReadSlot(*current, 0, cache);
-  if (slot.length < kMapHeader || current->data()[slot.offset] != 0) return;  // a reference map
+  if (slot.length < kInlineMapHeader || current->data()[slot.offset] != kInlineMap) return;
   Page& page = cache.Modify(kGlobalMapPage);
   uint8_t* row = page.bytes.data() + slot.offset;
   const PageNumber start = LoadU32(row + 1);
-  const size_t bits = (slot.length - kMapHeader) * 8u;
+  const size_t bits = (slot.length - kInlineMapHeader) * 8u;
   for (PageNumber p : pages) {
     if (p < start || p - start >= bits) continue;
     const size_t bit = p - start;
-    row[kMapHeader + bit / 8] = static_cast<uint8_t>(row[kMapHeader + bit / 8] | (1u << (bit % 8)));
+    row[kInlineMapHeader + bit / 8] =
+        static_cast<uint8_t>(row[kInlineMapHeader + bit / 8] | (1u << (bit % 8)));
   }
 }
 

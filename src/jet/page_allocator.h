@@ -8,7 +8,8 @@
 namespace jet {
 
 // Pages are handed out and taken back through the global usage map (page 1, row 0), in which a
-// set bit means the page is free.
+// set bit means the page is free (jet4-notes §2.3).
+constexpr PageNumber kGlobalMapPage = 1;
 
 // Takes a page for a new use: the lowest free page inside the file if there is one, else a new
 // page at the end of the file (the map's row grows by 32 pages when the end passes what it

@@ -59,7 +59,8 @@ Page& PageCache::Modify(PageNumber n) {
   page->number = n;
   if (n < file_->page_count()) {
     page->bytes = Read(n)->bytes;
-  } else if (n > file_->page_count() + modified_.size()) {
+  } else if (n > end_page()) {
+    // Pages already modified inside the file do not move its end.
     throw Error(Where(n) + "a new page must follow the end of the file");
   }
   last_.reset();

@@ -60,8 +60,9 @@ class PageCache {
   // stale); true when it did. Not while pages wait to be written.
   bool ForgetIfChangedOutside();
 
-  // A private copy of page `n` to change; Read() returns it from now on. n == page_count() gives
-  // a new zeroed page at the end of the file. Nothing reaches the file before Flush().
+  // A private copy of page `n` to change; Read() returns it from now on. n == end_page() gives
+  // a new zeroed page at the end of the file. Nothing reaches the file before Flush(). Throws
+  // jet::Error for a page beyond that, which would leave a gap in the file.
   Page& Modify(PageNumber n);
   // Writes the modified pages in the order they were first modified, then fdatasync. If a write
   // fails, the pages not yet written are dropped (Read returns what the file holds) and the error

@@ -3,19 +3,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "jet/column_value.h"
 #include "jet/page_cache.h"
+#include "jet/row_layout.h"
 #include "jet/table_def.h"
 #include "jet/value.h"
 
 namespace jet {
 
-// Decodes the rows of one table. A Jet 4 row is laid out as
-//   [column count: 2][fixed area][variable data][EOD: 2][var offsets, last first: 2 each]
-//   [var count: 2][null mask: one bit per column number, 1 = not null]
-// (the four variable-column parts only when the table has variable columns). Everything is
-// located from the end of the row, so padding after the variable data is invisible.
+// Decodes the rows of one table (laid out as row_layout.h describes) into values.
 class RowDecoder {
  public:
   RowDecoder(PageCache& cache, const TableDef& def) : cache_(cache), def_(def) {}
@@ -35,16 +34,16 @@ class RowDecoder {
   std::vector<bool> wanted_;  // empty: all
 };
 
-// Size in a row's fixed area of a value of type `type` (a ColumnType); 0 for the types whose
-// size the column descriptor gives (fixed Text, Binary).
-size_t FixedSize(uint8_t type);
+// The stored columns of a row holding `values` (one per column of def.columns, in its order), the
+// counterpart of RowDecoder for every type but Memo and OLE, whose values are stored apart
+// (StoreLongValue): a Yes/No is Yes for true, NULL stays NULL. Throws jet::Error as StoreValue
+// does for a value that does not suit its column.
+StoredColumns EncodeRow(const TableDef& def, const std::vector<Value>& values);
 
-// Decimal (17 bytes: sign byte 0x80 = negative, then a 128-bit magnitude as four 32-bit LE words,
-// most significant first) to exact text with `scale` decimals.
-std::string DecimalToText(const uint8_t* bytes, int scale);
-
-// Replication ID bytes (Windows GUID layout) to "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
-std::string GuidToText(const uint8_t* bytes);
+// The same for the columns named in `values`, the others NULL. Throws jet::Error naming `table`
+// of `file_name` for a column the definition lacks.
+StoredColumns EncodeRow(const TableDef& def, const std::vector<ColumnValue>& values,
+                        const std::string& table, const std::string& file_name);
 
 }  // namespace jet
 

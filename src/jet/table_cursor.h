@@ -37,17 +37,13 @@ class TableCursor {
   int slot() const { return slot_ - 1; }
 
  private:
-  // Follows a moved row to where its bytes are; returns them through `data`/`length`.
-  void FollowOverflow(const uint8_t* header, size_t header_length, const uint8_t** data,
-                      size_t* length);
-
   PageCache& cache_;
   std::shared_ptr<const TableDef> def_;
   UsageMap owned_pages_;
   RowDecoder decoder_;
   PageNumber next_page_ = 0;
   PageRef page_;
-  PageRef overflow_page_;
+  PageRef moved_page_;  // where the current row's bytes are when it has moved
   int slot_ = 0;
   int slot_count_ = 0;
   bool done_ = false;

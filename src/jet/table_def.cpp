@@ -77,9 +77,145 @@ std::vector<uint8_t> LoadDefinitionBytes(PageCache& cache, PageNumber first) {
     } else {
       bytes.insert(bytes.end(), p + kTableDefContinuation, p + kPageSize);
     }
-    next = LoadU32(p + 4);
+    next = LoadU32(p + kTableDefNextPage);
   }
   return bytes;
+}
+
+// The counts of the header, each checked against the bytes of the definition.
+struct Counts {
+  uint16_t columns = 0;
+  uint32_t logical = 0;
+  uint32_t real = 0;
+};
+
+Counts ReadHeader(const Reader& in, TableDef* def) {
+  def->row_count = in.U32(kTableDefRowCount);
+  def->last_autonumber = in.U32(20);
+  def->system = in.U8(40) == 0x53;
+  def->max_columns = in.U16(41);
+  def->variable_columns = in.U16(43);
+  Counts counts;
+  counts.columns = in.U16(45);
+  counts.logical = in.U32(47);
+  counts.real = in.U32(51);
+  def->owned_pages = RowPointer::FromWord(in.U32(55));
+  def->free_space = RowPointer::FromWord(in.U32(59));
+  // Every count must fit the bytes we hold before we reserve anything for it.
+  if (counts.real > in.size() / kRealIndexSize || counts.logical > in.size() / kLogicalIndexSize ||
+      counts.columns > in.size() / kColumnDescriptorSize) {
+    throw Error(in.Where() + "table definition counts (" + std::to_string(counts.columns) +
+                " columns, " + std::to_string(counts.real) + " and " +
+                std::to_string(counts.logical) + " indexes) do not fit its " +
+                std::to_string(in.size()) + " bytes");
+  }
+  return counts;
+}
+
+// The column descriptors and names from `*offset`, which moves past them.
+void ReadColumns(const Reader& in, uint16_t count, size_t* offset, TableDef* def) {
+  def->columns.resize(count);
+  for (Column& c : def->columns) {
+    const uint8_t* d = in.At(*offset, kColumnDescriptorSize);
+    c.type = d[0];
+    c.number = LoadU16(d + 5);
+    c.var_index = LoadU16(d + 7);
+    c.display_index = LoadU16(d + 9);
+    if (c.type == kTypeDecimal) {
+      c.precision = d[11];
+      c.scale = d[12];
+    } else {
+      c.collation = LoadU16(d + 11);
+      c.collation_version = d[14];
+    }
+    c.flags = d[15];
+    c.extra_flags = d[16];
+    c.fixed_offset = LoadU16(d + 21);
+    c.length = LoadU16(d + 23);
+    *offset += kColumnDescriptorSize;
+  }
+  for (Column& c : def->columns) c.name = in.Name(offset);
+  for (const Column& c : def->columns) {
+    if (c.number >= def->max_columns) {
+      throw Error(in.Where() + "column " + c.name + " has number " + std::to_string(c.number) +
+                  " but the table has at most " + std::to_string(def->max_columns) + " columns");
+    }
+  }
+}
+
+// The real-index definitions from `*offset`, which moves past them.
+void ReadRealIndexes(const Reader& in, const std::vector<uint32_t>& unique_entries, size_t* offset,
+                     TableDef* def) {
+  def->real_indexes.resize(unique_entries.size());
+  for (uint32_t i = 0; i < unique_entries.size(); ++i) {
+    RealIndex& r = def->real_indexes[i];
+    const uint8_t* d = in.At(*offset, kRealIndexSize);
+    r.number = i;
+    r.unique_entries = unique_entries[i];
+    for (size_t slot = 0; slot < kIndexColumnSlots; ++slot) {
+      uint16_t number = LoadU16(d + 4 + 3 * slot);
+      if (number == 0xFFFF) continue;
+      IndexColumn column;
+      column.column_number = number;
+      column.ascending = (d[4 + 3 * slot + 2] & 0x01) != 0;
+      if (const Column* c = def->ColumnByNumber(number)) {
+        column.name = c->name;
+      } else {
+        throw Error(in.Where() + "index " + std::to_string(i) + " refers to column number " +
+                    std::to_string(number) + ", which the table does not have");
+      }
+      r.columns.push_back(std::move(column));
+    }
+    r.usage_map = RowPointer::FromWord(LoadU32(d + 34));
+    r.root = LoadU32(d + 38);
+    r.flags = d[46];
+    *offset += kRealIndexSize;
+  }
+}
+
+// The logical-index definitions and names from `*offset`, which moves past them; in the order of
+// their numbers.
+void ReadLogicalIndexes(const Reader& in, uint32_t count, size_t* offset, TableDef* def) {
+  def->indexes.resize(count);
+  for (Index& x : def->indexes) {
+    const uint8_t* d = in.At(*offset, kLogicalIndexSize);
+    x.number = LoadU32(d + 4);
+    x.real_index = LoadU32(d + 8);
+    x.related_index = static_cast<int32_t>(LoadU32(d + 13));
+    x.related_table = LoadU32(d + 17);
+    uint8_t type = d[23];
+    x.primary_key = type == 1;
+    x.foreign_key = type == 2;
+    if (x.real_index >= def->real_indexes.size()) {
+      throw Error(in.Where() + "logical index " + std::to_string(x.number) +
+                  " refers to real index " + std::to_string(x.real_index) + " of " +
+                  std::to_string(def->real_indexes.size()));
+    }
+    const RealIndex& r = def->real_indexes[x.real_index];
+    x.columns = r.columns;
+    x.unique = r.unique() || x.primary_key;
+    x.ignore_nulls = r.ignore_nulls();
+    x.required = r.required();
+    *offset += kLogicalIndexSize;
+  }
+  for (Index& x : def->indexes) x.name = in.Name(offset);
+  std::stable_sort(def->indexes.begin(), def->indexes.end(),
+                   [](const Index& a, const Index& b) { return a.number < b.number; });
+}
+
+// Long-value column maps from `offset`, ended by 0xFFFF. Files written by old tools may omit them.
+void ReadLongValueMaps(const Reader& in, uint16_t column_count, size_t offset, TableDef* def) {
+  while (offset + 2 <= in.size()) {
+    uint16_t number = in.U16(offset);
+    if (number == 0xFFFF || offset + 10 > in.size()) break;
+    LongValueMaps maps;
+    maps.column_number = number;
+    maps.owned_pages = RowPointer::FromWord(in.U32(offset + 2));
+    maps.free_space = RowPointer::FromWord(in.U32(offset + 6));
+    def->long_value_maps.push_back(maps);
+    offset += 10;
+    if (def->long_value_maps.size() > column_count) break;
+  }
 }
 
 }  // namespace
@@ -141,6 +277,13 @@ const Column* TableDef::ColumnByNumber(uint16_t number) const {
   return nullptr;
 }
 
+const Column& RequireColumn(const TableDef& def, std::string_view name, const std::string& table,
+                            const std::string& file_name) {
+  const Column* c = def.FindColumn(name);
+  if (c == nullptr) throw Error(file_name + ": " + table + " has no column " + std::string(name));
+  return *c;
+}
+
 TableDef ReadTableDef(PageCache& cache, PageNumber page) {
   if (page == 0 || page >= cache.page_count()) {
     throw Error(cache.file_name() + ": table definition page " + std::to_string(page) +
@@ -148,125 +291,18 @@ TableDef ReadTableDef(PageCache& cache, PageNumber page) {
   }
   std::vector<uint8_t> bytes = LoadDefinitionBytes(cache, page);
   Reader in(bytes, cache, page);
-
   TableDef def;
   def.page = page;
-  def.row_count = in.U32(16);
-  def.last_autonumber = in.U32(20);
-  def.system = in.U8(40) == 0x53;
-  def.max_columns = in.U16(41);
-  def.variable_columns = in.U16(43);
-  uint16_t column_count = in.U16(45);
-  uint32_t logical_count = in.U32(47);
-  uint32_t real_count = in.U32(51);
-  def.owned_pages = RowPointer::FromWord(in.U32(55));
-  def.free_space = RowPointer::FromWord(in.U32(59));
-  // Every count must fit the bytes we hold before we reserve anything for it.
-  if (real_count > bytes.size() / kRealIndexSize ||
-      logical_count > bytes.size() / kLogicalIndexSize ||
-      column_count > bytes.size() / kColumnDescriptorSize) {
-    throw Error(in.Where() + "table definition counts (" + std::to_string(column_count) +
-                " columns, " + std::to_string(real_count) + " and " +
-                std::to_string(logical_count) + " indexes) do not fit its " +
-                std::to_string(bytes.size()) + " bytes");
+  const Counts counts = ReadHeader(in, &def);
+  size_t offset = kTableDefHeader;
+  std::vector<uint32_t> unique_entries(counts.real);
+  for (uint32_t i = 0; i < counts.real; ++i, offset += kTableDefRealIndexHeader) {
+    unique_entries[i] = in.U32(offset + kTableDefUniqueEntries);
   }
-
-  size_t offset = 63;
-  std::vector<uint32_t> unique_entries(real_count);
-  for (uint32_t i = 0; i < real_count; ++i, offset += 12) unique_entries[i] = in.U32(offset + 4);
-
-  def.columns.resize(column_count);
-  for (Column& c : def.columns) {
-    const uint8_t* d = in.At(offset, kColumnDescriptorSize);
-    c.type = d[0];
-    c.number = LoadU16(d + 5);
-    c.var_index = LoadU16(d + 7);
-    c.display_index = LoadU16(d + 9);
-    if (c.type == kTypeDecimal) {
-      c.precision = d[11];
-      c.scale = d[12];
-    } else {
-      c.collation = LoadU16(d + 11);
-      c.collation_version = d[14];
-    }
-    c.flags = d[15];
-    c.extra_flags = d[16];
-    c.fixed_offset = LoadU16(d + 21);
-    c.length = LoadU16(d + 23);
-    offset += kColumnDescriptorSize;
-  }
-  for (Column& c : def.columns) c.name = in.Name(&offset);
-  for (const Column& c : def.columns) {
-    if (c.number >= def.max_columns) {
-      throw Error(in.Where() + "column " + c.name + " has number " + std::to_string(c.number) +
-                  " but the table has at most " + std::to_string(def.max_columns) + " columns");
-    }
-  }
-
-  def.real_indexes.resize(real_count);
-  for (uint32_t i = 0; i < real_count; ++i) {
-    RealIndex& r = def.real_indexes[i];
-    const uint8_t* d = in.At(offset, kRealIndexSize);
-    r.number = i;
-    r.unique_entries = unique_entries[i];
-    for (size_t slot = 0; slot < kIndexColumnSlots; ++slot) {
-      uint16_t number = LoadU16(d + 4 + 3 * slot);
-      if (number == 0xFFFF) continue;
-      IndexColumn column;
-      column.column_number = number;
-      column.ascending = (d[4 + 3 * slot + 2] & 0x01) != 0;
-      if (const Column* c = def.ColumnByNumber(number)) {
-        column.name = c->name;
-      } else {
-        throw Error(in.Where() + "index " + std::to_string(i) + " refers to column number " +
-                    std::to_string(number) + ", which the table does not have");
-      }
-      r.columns.push_back(std::move(column));
-    }
-    r.usage_map = RowPointer::FromWord(LoadU32(d + 34));
-    r.root = LoadU32(d + 38);
-    r.flags = d[46];
-    offset += kRealIndexSize;
-  }
-
-  def.indexes.resize(logical_count);
-  for (Index& x : def.indexes) {
-    const uint8_t* d = in.At(offset, kLogicalIndexSize);
-    x.number = LoadU32(d + 4);
-    x.real_index = LoadU32(d + 8);
-    x.related_index = static_cast<int32_t>(LoadU32(d + 13));
-    x.related_table = LoadU32(d + 17);
-    uint8_t type = d[23];
-    x.primary_key = type == 1;
-    x.foreign_key = type == 2;
-    if (x.real_index >= real_count) {
-      throw Error(in.Where() + "logical index " + std::to_string(x.number) +
-                  " refers to real index " + std::to_string(x.real_index) + " of " +
-                  std::to_string(real_count));
-    }
-    const RealIndex& r = def.real_indexes[x.real_index];
-    x.columns = r.columns;
-    x.unique = (r.flags & 0x01) != 0 || x.primary_key;
-    x.ignore_nulls = (r.flags & 0x02) != 0;
-    x.required = (r.flags & 0x08) != 0;
-    offset += kLogicalIndexSize;
-  }
-  for (Index& x : def.indexes) x.name = in.Name(&offset);
-  std::stable_sort(def.indexes.begin(), def.indexes.end(),
-                   [](const Index& a, const Index& b) { return a.number < b.number; });
-
-  // Long-value column maps, ended by 0xFFFF. Files written by old tools may omit them.
-  while (offset + 2 <= in.size()) {
-    uint16_t number = in.U16(offset);
-    if (number == 0xFFFF || offset + 10 > in.size()) break;
-    LongValueMaps maps;
-    maps.column_number = number;
-    maps.owned_pages = RowPointer::FromWord(in.U32(offset + 2));
-    maps.free_space = RowPointer::FromWord(in.U32(offset + 6));
-    def.long_value_maps.push_back(maps);
-    offset += 10;
-    if (def.long_value_maps.size() > column_count) break;
-  }
+  ReadColumns(in, counts.columns, &offset, &def);
+  ReadRealIndexes(in, unique_entries, &offset, &def);
+  ReadLogicalIndexes(in, counts.logical, &offset, &def);
+  ReadLongValueMaps(in, counts.columns, offset, &def);
   return def;
 }
 

@@ -30,6 +30,10 @@ enum ColumnType : uint8_t {
   kTypeDecimal = 0x10,
 };
 
+// The sort order of "General" text (LCID 1033); version 0 is the one Access 2000-2007 use, the
+// only one whose index keys this engine computes.
+constexpr uint16_t kGeneralSortOrder = 1033;
+
 // Name of a type code as Access shows it ("Long Integer", "Text"); "Unknown 0x11" otherwise.
 std::string TypeName(uint8_t type);
 
@@ -94,6 +98,11 @@ struct TableDef {
   // The column with physical number `number`, or nullptr.
   const Column* ColumnByNumber(uint16_t number) const;
 };
+
+// The column named `name` (case-insensitive) of `def`. Throws jet::Error "<file>: <table> has no
+// column <name>" when there is none.
+const Column& RequireColumn(const TableDef& def, std::string_view name, const std::string& table,
+                            const std::string& file_name);
 
 // Reads the table definition that starts at page `page`. Throws jet::Error if the pages are not a
 // TDEF or any count, length or offset does not fit the definition's bytes.

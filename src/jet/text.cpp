@@ -1,5 +1,7 @@
 #include "jet/text.h"
 
+#include <algorithm>
+
 #include "base/utf16.h"
 
 namespace jet {
@@ -88,6 +90,23 @@ void DecodeText(const uint8_t* data, size_t length, std::string* out) {
 std::string DecodeText(const uint8_t* data, size_t length) {
   std::string out;
   DecodeText(data, length, &out);
+  return out;
+}
+
+std::string EncodeText(std::string_view utf8, bool compress) {
+  const std::u16string units = base::Utf8ToUtf16(utf8);
+  std::string out;
+  if (compress && units.size() >= 3 &&
+      std::all_of(units.begin(), units.end(), [](char16_t u) { return u >= 1 && u <= 0xFF; })) {
+    out = "\xFF\xFE";
+    for (char16_t u : units) out.push_back(static_cast<char>(u));
+    return out;
+  }
+  out.reserve(units.size() * 2);
+  for (char16_t u : units) {
+    out.push_back(static_cast<char>(u & 0xFF));
+    out.push_back(static_cast<char>(u >> 8));
+  }
   return out;
 }
 

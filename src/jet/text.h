@@ -15,6 +15,11 @@ namespace jet {
 void DecodeText(const uint8_t* data, size_t length, std::string* out);
 std::string DecodeText(const uint8_t* data, size_t length);
 
+// Text as Jet stores it, the counterpart of DecodeText: "compressed" (FF FE + one byte per
+// character) when `compress` is set and every character lies in U+0001..U+00FF and there are at
+// least 3, else UTF-16LE.
+std::string EncodeText(std::string_view utf8, bool compress);
+
 // Case-insensitive comparison of two UTF-8 names, folding the letters Jet folds in its General
 // sort order for Latin, Greek and Cyrillic scripts (table and column names are compared this way).
 bool NamesEqual(std::string_view a, std::string_view b);

@@ -1,164 +1,98 @@
 #include "jet/update_rows.h"
 
-#include <cmath>
-#include <map>
+#include <algorithm>
+#include <memory>
 #include <set>
 
-#include "jet/byte_order.h"
 #include "jet/index_edit.h"
 #include "jet/index_page.h"
-#include "jet/row_writer.h"
+#include "jet/long_value.h"
+#include "jet/row_layout.h"
+#include "jet/row_placement.h"
+#include "jet/stored_value.h"
 #include "jet/text.h"
 #include "jet/write_guard.h"
 
 namespace jet {
 namespace {
 
-// Moved rows may point on to further moved rows; longer chains than this are a loop.
-constexpr int kMaxPointerHops = 8;
+// The table an update names, and the file, for messages.
+struct Target {
+  std::string file;
+  std::string name;
+  std::shared_ptr<const TableDef> def;
+};
 
-uint32_t Word(RowPointer p) { return p.page << 8 | p.row; }
-
-// The value as the engine reads it back from the column, so that index keys and comparisons see
-// what will be stored. Throws jet::Error when it does not suit the column.
-Value Normalize(const Column& column, const Value& value) {
-  auto mismatch = [&](const char* what) {
-    return Error("column " + column.name + ": " + what + " does not suit a " +
-                 TypeName(column.type) + " column");
-  };
-  const int64_t* whole = std::get_if<int64_t>(&value);
-  const double* real = std::get_if<double>(&value);
-  const std::string* text = std::get_if<std::string>(&value);
-  if (IsNull(value)) {
-    if (column.type == kTypeBoolean) throw Error("column " + column.name + " cannot be NULL");
-    return value;
-  }
-  switch (column.type) {
-    case kTypeBoolean:
-      if (const bool* b = std::get_if<bool>(&value)) return *b;
-      if (whole != nullptr) return *whole != 0;
-      throw mismatch("the value");
-    case kTypeByte:
-    case kTypeInteger:
-    case kTypeLong:
-      if (whole != nullptr) return *whole;
-      if (real != nullptr && std::nearbyint(*real) == *real && std::abs(*real) < 1e18) {
-        return static_cast<int64_t>(*real);
-      }
-      throw mismatch(real != nullptr ? "a number with decimals" : "the value");
-    case kTypeCurrency: {
-      if (whole == nullptr && real == nullptr) throw mismatch("the value");
-      const double v = whole != nullptr ? static_cast<double>(*whole) * 10000 : *real * 10000;
-      if (!(std::abs(v) < 9.2e18)) throw mismatch("a number this large");
-      return Currency{static_cast<int64_t>(std::llround(v))};
-    }
-    case kTypeSingle:
-      if (whole != nullptr) return static_cast<float>(*whole);
-      if (real != nullptr) return static_cast<float>(*real);
-      throw mismatch("the value");
-    case kTypeDouble:
-      if (whole != nullptr) return static_cast<double>(*whole);
-      if (real != nullptr) return *real;
-      throw mismatch("the value");
-    case kTypeDateTime:
-      if (whole != nullptr) return Date{static_cast<double>(*whole)};
-      if (real != nullptr) return Date{*real};
-      throw mismatch("the value");
-    case kTypeText:
-    case kTypeMemo:
-      if (text != nullptr) return *text;
-      throw mismatch("the value");
-    default:
-      throw Error("column " + column.name + ": this engine does not change " +
-                  TypeName(column.type) + " values");
-  }
-}
-
-// Jet's "=": text ignoring case, numbers by value; NULL equals nothing.
-bool Matches(const Value& stored, const Value& wanted) {
-  if (IsNull(stored) || IsNull(wanted)) return false;
-  if (const std::string* s = std::get_if<std::string>(&stored)) {
-    const std::string* w = std::get_if<std::string>(&wanted);
-    return w != nullptr && NamesEqual(*s, *w);
-  }
-  auto number = [](const Value& v) -> std::optional<double> {
-    if (const int64_t* i = std::get_if<int64_t>(&v)) return static_cast<double>(*i);
-    if (const double* d = std::get_if<double>(&v)) return *d;
-    if (const float* f = std::get_if<float>(&v)) return *f;
-    if (const Currency* c = std::get_if<Currency>(&v)) return c->ten_thousandths / 10000.0;
-    if (const Date* t = std::get_if<Date>(&v)) return t->days;
-    if (const bool* b = std::get_if<bool>(&v)) return *b ? -1.0 : 0.0;
-    return std::nullopt;
-  };
-  const std::optional<double> a = number(stored);
-  const std::optional<double> b = number(wanted);
-  return a && b && *a == *b;
-}
-
-// The slot holding a row's bytes, following moved rows from its header slot.
-RowPointer DataSlot(PageCache& cache, RowPointer header) {
-  RowPointer at = header;
-  for (int hop = 0; hop <= kMaxPointerHops; ++hop) {
-    PageRef page = cache.Read(at.page);
-    const RowSlot slot = ReadSlot(*page, at.row, cache);
-    if (!slot.overflow) return at;
-    if (slot.length < 4) throw Error(cache.Where(at.page) + "moved row's pointer is cut short");
-    at = RowPointer::FromWord(LoadU32(page->data() + slot.offset));
-  }
-  throw Error(cache.Where(header.page) + "moved rows point to each other in a loop");
-}
+// One "column = value", checked, with the bytes it stores (a Memo: its encoded text, not yet a
+// long value; a Yes/No: "" for Yes and nothing for No).
+struct Assignment {
+  size_t position;  // in def.columns
+  Value value;      // as the column will read it back
+  std::optional<std::string> stored;
+};
 
 // One row to rewrite.
 struct Change {
   RowPointer header;
-  StoredColumns columns;             // the new stored bytes, long values still to be stored
-  std::vector<size_t> long_values;   // positions in def.columns of Memo columns to store
+  StoredColumns columns;            // the new stored bytes, long values still to be stored
+  std::vector<size_t> long_values;  // positions in def.columns of Memo columns to store
   std::vector<Value> old_values;
   std::vector<Value> new_values;
 };
 
-}  // namespace
+// For each index on a changed column: the entries the changed rows take out and put in.
+struct IndexWork {
+  size_t index;
+  std::vector<RowPointer> removed;
+  std::vector<IndexEntry> added;
+};
 
-size_t UpdateRows(Database& db, std::string_view table, const std::vector<ColumnValue>& set,
-                  const std::optional<ColumnValue>& where) {
-  PageCache& cache = db.cache();
-  const std::string& file = db.file_name();
+Target LocalTable(Database& db, std::string_view table) {
+  Target target{db.file_name(), "", nullptr};
   const CatalogueEntry* entry = db.FindTable(table);
-  if (entry == nullptr) throw Error(file + ": table '" + std::string(table) + "' does not exist");
+  if (entry == nullptr) {
+    throw Error(target.file + ": table '" + std::string(table) + "' does not exist");
+  }
   if (entry->kind != TableKind::kLocal) {
-    throw Error(file + ": '" + entry->name + "' is a " + KindName(entry->kind) +
+    throw Error(target.file + ": '" + entry->name + "' is a " + KindName(entry->kind) +
                 " table; only local tables are updated in the file");
   }
-  const std::string name = entry->name;
-  auto def = std::make_shared<const TableDef>(ReadTableDef(cache, entry->table_def));
+  target.name = entry->name;
+  target.def = std::make_shared<const TableDef>(ReadTableDef(db.cache(), entry->table_def));
+  return target;
+}
 
-  // The assignments, checked and in the stored form.
-  struct Assigned {
-    size_t position;
-    Value value;
-    std::optional<std::string> stored;
-  };
-  std::vector<Assigned> assigned;
-  std::set<uint16_t> changed_numbers;
+size_t RequirePosition(const Target& target, const std::string& column) {
+  const int position = target.def->ColumnIndex(column);
+  if (position < 0) {
+    throw Error(target.file + ": table '" + target.name + "' has no column '" + column + "'");
+  }
+  return static_cast<size_t>(position);
+}
+
+// The assignments, checked and in stored form, before anything is read.
+std::vector<Assignment> CheckAssignments(const Target& target,
+                                         const std::vector<ColumnValue>& set) {
+  std::vector<Assignment> assigned;
+  std::set<uint16_t> numbers;
   for (const ColumnValue& cv : set) {
-    const int position = def->ColumnIndex(cv.column);
-    if (position < 0) throw Error(file + ": table '" + name + "' has no column '" + cv.column + "'");
-    const Column& column = def->columns[position];
-    if (!changed_numbers.insert(column.number).second) {
-      throw Error(file + ": column '" + column.name + "' is set twice");
+    const size_t position = RequirePosition(target, cv.column);
+    const Column& column = target.def->columns[position];
+    if (!numbers.insert(column.number).second) {
+      throw Error(target.file + ": column '" + column.name + "' is set twice");
     }
     if (column.autonumber() || column.autonumber_guid()) {
-      throw Error(file + ": column '" + column.name + "' is an AutoNumber; it cannot be set");
+      throw Error(target.file + ": column '" + column.name +
+                  "' is an AutoNumber; it cannot be set");
     }
-    Assigned a{static_cast<size_t>(position), Normalize(column, cv.value), std::nullopt};
+    Assignment a{position, ValueForColumn(column, cv.value), std::nullopt};
     if (column.type == kTypeBoolean) {
       if (std::get<bool>(a.value)) a.stored = std::string();
     } else if (column.type == kTypeMemo) {
       if (const std::string* text = std::get_if<std::string>(&a.value)) {
         a.stored = EncodeText(*text, column.compressed_unicode());
-        // The longest value this engine stores in one long-value row.
-        if (a.stored->size() > 4076) {
-          throw Error(file + ": column '" + column.name + "': a text of " +
+        if (a.stored->size() > kMaxSingleRowLongValue) {
+          throw Error(target.file + ": column '" + column.name + "': a text of " +
                       std::to_string(text->size()) + " bytes is longer than this engine writes");
         }
       }
@@ -167,141 +101,164 @@ size_t UpdateRows(Database& db, std::string_view table, const std::vector<Column
     }
     assigned.push_back(std::move(a));
   }
-  std::optional<std::pair<size_t, Value>> filter;
-  if (where) {
-    const int position = def->ColumnIndex(where->column);
-    if (position < 0) {
-      throw Error(file + ": table '" + name + "' has no column '" + where->column + "'");
-    }
-    filter.emplace(static_cast<size_t>(position), where->value);
+  return assigned;
+}
+
+// Gives `change` (its row's current columns split) its new columns and values. A Memo's stored
+// bytes are its long-value definition: an unchanged one keeps it, a changed one is stored anew
+// later. False when the row's bytes stay as they are. Throws jet::Error when the new row would
+// not fit a page.
+bool Assign(const TableDef& def, const std::vector<Assignment>& assigned, Change* change) {
+  const StoredColumns before = change->columns;
+  change->new_values = change->old_values;
+  std::vector<size_t> memos;
+  for (const Assignment& a : assigned) {
+    const Column& column = def.columns[a.position];
+    change->columns[column.number] = a.stored;
+    change->new_values[a.position] = a.value;
+    if (column.type == kTypeMemo && a.stored) memos.push_back(a.position);
   }
+  StoredColumns sized = change->columns;  // with definitions of the size they will have
+  for (size_t position : memos) {
+    const Column& column = def.columns[position];
+    if (before[column.number] && change->old_values[position] == change->new_values[position]) {
+      change->columns[column.number] = before[column.number];
+      sized[column.number] = before[column.number];
+    } else {
+      const size_t length = change->columns[column.number]->size();
+      sized[column.number] = std::string(
+          kLongValueDefinitionSize + (length <= kMaxInlineLongValue ? length : 0), '\0');
+      change->long_values.push_back(position);
+    }
+  }
+  if (sized == before) return false;
+  BuildRow(def, sized);  // throws when the row would not fit a page
+  return true;
+}
+
+// Every row that matches `where`, and its new bytes, before anything is written. Rows whose bytes
+// stay as they are keep no columns.
+std::vector<Change> CollectChanges(PageCache& cache, const Target& target,
+                                   const std::vector<Assignment>& assigned,
+                                   const std::optional<ColumnValue>& where) {
+  std::optional<size_t> filter;
+  if (where) filter = RequirePosition(target, where->column);
+  std::vector<Change> changes;
+  TableCursor cursor(cache, target.def);
+  while (cursor.Next()) {
+    if (filter && !ValuesMatch(cursor.values()[*filter], where->value)) continue;
+    Change change;
+    change.header = RowPointer{cursor.page(), static_cast<uint8_t>(cursor.slot())};
+    change.old_values = cursor.values();
+    changes.push_back(std::move(change));
+  }
+  for (Change& change : changes) {
+    const RowLocation row = LocateRow(cache, change.header);
+    change.columns = SplitRow(*target.def, row.bytes(), row.slot.length, cache, row.where.page);
+    if (!Assign(*target.def, assigned, &change)) change.columns.clear();
+  }
+  return changes;
+}
+
+// The entries of index `i` that the changes take out and put in, checked before any write: the
+// keys must be computable, and new keys may not repeat one in a unique index.
+IndexWork PlanIndex(PageCache& cache, const Target& target, size_t i,
+                    const std::vector<Change>& changes) {
+  const TableDef& def = *target.def;
+  const RealIndex& index = def.real_indexes[i];
+  for (const IndexColumn& ic : index.columns) {
+    const Column* column = def.ColumnByNumber(ic.column_number);
+    if (column != nullptr && (column->type == kTypeText || column->type == kTypeMemo)) {
+      RequireWritableSortOrder(*column, target.name + "." + column->name, target.file);
+    }
+  }
+  IndexWork work{i, {}, {}};
+  for (const Change& change : changes) {
+    if (change.columns.empty()) continue;
+    std::optional<IndexEntry> old_entry =
+        IndexEntryForRow(def, index, change.old_values, change.header);
+    std::optional<IndexEntry> new_entry =
+        IndexEntryForRow(def, index, change.new_values, change.header);
+    if (old_entry && new_entry && old_entry->bytes == new_entry->bytes) continue;
+    work.removed.push_back(change.header);
+    if (new_entry) work.added.push_back(std::move(*new_entry));
+  }
+  if (!work.removed.empty() && index.unique()) {
+    std::set<uint32_t> leaving;
+    for (RowPointer r : work.removed) leaving.insert(r.Word());
+    const IndexTree tree = ReadIndexTree(cache, index, def.page);
+    if (CheckNewEntries(cache, index, tree, work.added, leaving).duplicate) {
+      throw Error(target.file + ": the new values would be a duplicate in a unique index of '" +
+                  target.name + "'; nothing was written");
+    }
+  }
+  return work;
+}
+
+// The work on every index that holds a changed column.
+std::vector<IndexWork> PlanIndexWork(PageCache& cache, const Target& target,
+                                     const std::vector<Assignment>& assigned,
+                                     const std::vector<Change>& changes) {
+  std::vector<IndexWork> plan;
+  const bool any_change = std::any_of(changes.begin(), changes.end(),
+                                      [](const Change& c) { return !c.columns.empty(); });
+  if (!any_change) return plan;
+  std::set<uint16_t> changed;
+  for (const Assignment& a : assigned) changed.insert(target.def->columns[a.position].number);
+  for (size_t i = 0; i < target.def->real_indexes.size(); ++i) {
+    bool touched = false;
+    for (const IndexColumn& ic : target.def->real_indexes[i].columns) {
+      touched |= changed.count(ic.column_number) != 0;
+    }
+    if (!touched) continue;
+    IndexWork work = PlanIndex(cache, target, i, changes);
+    if (!work.removed.empty()) plan.push_back(std::move(work));
+  }
+  return plan;
+}
+
+// The writes, each step durable before the next: the old entries out of the indexes, each row
+// (its long values first), the new entries in.
+void Apply(PageCache& cache, const TableDef& def, std::vector<Change>& changes,
+           const std::vector<IndexWork>& plan) {
+  for (const IndexWork& work : plan) {
+    RemoveIndexEntries(cache, def.real_indexes[work.index], def.page, work.removed);
+  }
+  for (Change& change : changes) {
+    if (change.columns.empty()) continue;
+    for (size_t position : change.long_values) {
+      const Column& column = def.columns[position];
+      std::optional<std::string>& stored = change.columns[column.number];
+      stored = StoreLongValue(cache, def, column, *stored);
+    }
+    cache.Flush();  // long values, and any page they needed, before the row refers to them
+    ReplaceRow(cache, def, change.header, change.columns);
+    cache.Flush();
+  }
+  for (const IndexWork& work : plan) {
+    InsertIndexEntries(cache, def.real_indexes[work.index], def.page, work.added);
+  }
+}
+
+}  // namespace
+
+size_t UpdateRows(Database& db, std::string_view table, const std::vector<ColumnValue>& set,
+                  const std::optional<ColumnValue>& where) {
+  PageCache& cache = db.cache();
+  const Target target = LocalTable(db, table);
+  const std::vector<Assignment> assigned = CheckAssignments(target, set);
+  if (where) RequirePosition(target, where->column);
 
   WriteGuard guard(db);
-
-  // Every row to change, and its new bytes, before anything is written.
-  std::vector<Change> changes;
-  {
-    TableCursor cursor(cache, def);
-    while (cursor.Next()) {
-      if (filter && !Matches(cursor.values()[filter->first], filter->second)) continue;
-      Change change;
-      change.header = RowPointer{cursor.page(), static_cast<uint8_t>(cursor.slot())};
-      change.old_values = cursor.values();
-      changes.push_back(std::move(change));
-    }
-  }
-  bool any_change = false;
-  for (Change& change : changes) {
-    const RowPointer data = DataSlot(cache, change.header);
-    PageRef page = cache.Read(data.page);
-    const RowSlot slot = ReadSlot(*page, data.row, cache);
-    change.columns = SplitRow(*def, page->data() + slot.offset, slot.length, cache, data.page);
-    const StoredColumns before = change.columns;
-    change.new_values = change.old_values;
-    for (const Assigned& a : assigned) {
-      const Column& column = def->columns[a.position];
-      change.columns[column.number] = a.stored;
-      change.new_values[a.position] = a.value;
-      if (column.type == kTypeMemo && a.stored) change.long_values.push_back(a.position);
-    }
-    // A Memo's stored bytes are its long-value definition; changed ones get their own.
-    StoredColumns sized = change.columns;
-    std::vector<size_t> to_store;
-    for (size_t position : change.long_values) {
-      const Column& column = def->columns[position];
-      if (before[column.number] && change.old_values[position] == change.new_values[position]) {
-        change.columns[column.number] = before[column.number];
-        sized[column.number] = before[column.number];
-      } else {
-        const size_t length = change.columns[column.number]->size();
-        sized[column.number] = std::string(12 + (length <= 64 ? length : 0), '\0');
-        to_store.push_back(position);
-      }
-    }
-    change.long_values = std::move(to_store);
-    if (sized == before) {
-      change.columns.clear();  // nothing to write for this row
-      continue;
-    }
-    BuildRow(*def, sized);  // throws when the row would not fit a page
-    any_change = true;
-  }
-
-  // Indexes on changed columns: the rows' old and new entries, checked before any write.
-  struct IndexWork {
-    size_t index;
-    std::vector<RowPointer> removed;
-    std::vector<IndexEntry> added;
-  };
-  std::vector<IndexWork> index_work;
-  for (size_t i = 0; i < def->real_indexes.size() && any_change; ++i) {
-    const RealIndex& index = def->real_indexes[i];
-    bool touched = false;
-    for (const IndexColumn& ic : index.columns) touched |= changed_numbers.count(ic.column_number) != 0;
-    if (!touched) continue;
-    for (const IndexColumn& ic : index.columns) {
-      const Column* column = def->ColumnByNumber(ic.column_number);
-      if (column != nullptr && (column->type == kTypeText || column->type == kTypeMemo)) {
-        RequireWritableSortOrder(*column, name + "." + column->name, file);
-      }
-    }
-    IndexWork work{i, {}, {}};
-    for (const Change& change : changes) {
-      if (change.columns.empty()) continue;
-      std::optional<IndexEntry> old_entry =
-          IndexEntryForRow(*def, index, change.old_values, change.header);
-      std::optional<IndexEntry> new_entry =
-          IndexEntryForRow(*def, index, change.new_values, change.header);
-      if (old_entry && new_entry && old_entry->bytes == new_entry->bytes) continue;
-      work.removed.push_back(change.header);
-      if (new_entry) work.added.push_back(std::move(*new_entry));
-    }
-    if (work.removed.empty()) continue;
-    if ((index.flags & 0x01) != 0) {
-      // The new keys against the keys the index keeps and against each other.
-      std::set<uint32_t> leaving;
-      for (RowPointer r : work.removed) leaving.insert(Word(r));
-      std::set<std::string> keys;
-      for (const IndexEntry& e : ReadIndexTree(cache, index, def->page).entries) {
-        if (leaving.count(Word(e.row)) == 0) keys.insert(e.key());
-      }
-      for (const IndexEntry& e : work.added) {
-        const std::string key = e.key();
-        const bool all_null = key.size() == index.columns.size() &&
-                              key.find_first_not_of(std::string("\x00\xFF", 2)) == std::string::npos;
-        if (!keys.insert(key).second && !all_null) {
-          throw Error(file + ": the new values would be a duplicate in a unique index of '" + name +
-                      "'; nothing was written");
-        }
-      }
-    }
-    index_work.push_back(std::move(work));
-  }
-
-  size_t matched = changes.size();
+  std::vector<Change> changes = CollectChanges(cache, target, assigned, where);
+  const std::vector<IndexWork> plan = PlanIndexWork(cache, target, assigned, changes);
   try {
-    for (const IndexWork& work : index_work) {
-      RemoveIndexEntries(cache, def->real_indexes[work.index], def->page, work.removed);
-    }
-    for (Change& change : changes) {
-      if (change.columns.empty()) continue;
-      for (size_t position : change.long_values) {
-        const Column& column = def->columns[position];
-        std::optional<std::string>& stored = change.columns[column.number];
-        stored = StoreLongValue(cache, *def, column, *stored);
-      }
-      cache.Flush();  // long values, and any page they needed, before the row refers to them
-      ReplaceRow(cache, *def, change.header, change.columns);
-      cache.Flush();
-    }
-    for (const IndexWork& work : index_work) {
-      InsertIndexEntries(cache, def->real_indexes[work.index], def->page, work.added);
-    }
+    Apply(cache, *target.def, changes, plan);
   } catch (...) {
     AbandonWrite(db);
   }
   db.Reload();
-  return matched;
+  return changes.size();
 }
 
 }  // namespace jet

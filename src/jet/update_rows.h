@@ -6,21 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/column_value.h"
 #include "jet/database.h"
 #include "jet/value.h"
 
 namespace jet {
 
-// One "column = value" of an UPDATE, or of its WHERE. Values come as the statement writes
-// them: text (std::string), whole numbers (int64_t), other numbers (double), NULL (monostate).
-struct ColumnValue {
-  std::string column;
-  Value value;
-};
-
 // UPDATE table SET column = value, ... [WHERE column = value] on a local table of `db`: every
-// row that matches (text compares as Jet compares it, ignoring case; NULL matches nothing) gets
-// the new values. Returns the number of rows matched.
+// row that matches (ValuesMatch: text ignoring case; NULL matches nothing) gets the new values
+// (ValueForColumn). Returns the number of rows matched.
 //
 // Refused with jet::Error, before anything is written: an unknown or linked or system table, an
 // unknown column, a column named twice, a value that does not suit its column (type, range, a

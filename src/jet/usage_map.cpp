@@ -4,12 +4,6 @@
 #include "jet/error.h"
 
 namespace jet {
-namespace {
-
-constexpr size_t kBitmapPageHeader = 4;
-constexpr PageNumber kPagesPerBitmapPage = (kPageSize - kBitmapPageHeader) * 8;  // 32736
-
-}  // namespace
 
 UsageMap UsageMap::Load(PageCache& cache, RowPointer where) {
   UsageMap map(&cache, where);
@@ -29,14 +23,14 @@ UsageMap UsageMap::Load(PageCache& cache, RowPointer where) {
                 " is empty");
   }
   const uint8_t* row = page->data() + slot.offset;
-  if (row[0] == 0) {
-    if (slot.length < 5) {
+  if (row[0] == kInlineMap) {
+    if (slot.length < kInlineMapHeader) {
       throw Error(cache.Where(where.page) + "inline usage map row " + std::to_string(where.row) +
                   " is too short");
     }
     map.start_ = LoadU32(row + 1);
-    map.bitmap_.assign(row + 5, row + slot.length);
-  } else if (row[0] == 1) {
+    map.bitmap_.assign(row + kInlineMapHeader, row + slot.length);
+  } else if (row[0] == kReferenceMap) {
     map.inline_ = false;
     for (size_t i = 1; i + 4 <= slot.length; i += 4) map.bitmap_pages_.push_back(LoadU32(row + i));
   } else {

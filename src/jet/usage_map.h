@@ -10,6 +10,17 @@
 
 namespace jet {
 
+// The rows of usage maps (jet4-notes §2.1): type 0, inline, is [0][start page: 4][bitmap], bit k
+// standing for page start + k; type 1, reference, is [1][bitmap page: 4]..., bitmap page i
+// ([05 01 00 00][bitmap]) standing for pages from i * kPagesPerBitmapPage.
+constexpr uint8_t kInlineMap = 0;
+constexpr uint8_t kReferenceMap = 1;
+constexpr size_t kInlineMapHeader = 5;
+constexpr size_t kBitmapPageHeader = 4;
+constexpr PageNumber kPagesPerBitmapPage = (kPageSize - kBitmapPageHeader) * 8;  // 32736
+// The size of the map rows Access writes: 64 bitmap bytes, 512 pages.
+constexpr size_t kAccessMapRowSize = 69;
+
 // A set of page numbers stored as a bitmap row on a data page: a table's owned or free-space
 // pages, an index's pages, a long-value column's pages. Two kinds exist: inline (type 0: start
 // page + bitmap in the row itself) and reference (type 1: the row lists bitmap pages of type 0x05,

@@ -8,13 +8,10 @@
 #include "jet/data_page_edit.h"
 #include "jet/error.h"
 #include "jet/page_allocator.h"
+#include "jet/usage_map.h"
 
 namespace jet {
 namespace {
-
-constexpr size_t kMapHeader = 5;
-constexpr size_t kBitmapPageHeader = 4;
-constexpr PageNumber kPagesPerBitmapPage = (kPageSize - kBitmapPageHeader) * 8;  // 32736
 
 // The map's row bytes, located on its page.
 struct MapRow {
@@ -30,7 +27,7 @@ MapRow Locate(PageCache& cache, RowPointer map, PageRef* holder) {
   MapRow row;
   row.slot = ReadSlot(**holder, map.row, cache);
   row.bytes = (*holder)->data() + row.slot.offset;
-  if (row.slot.length < kMapHeader || row.bytes[0] > 1) {
+  if (row.slot.length < kInlineMapHeader || row.bytes[0] > kReferenceMap) {
     throw Error(cache.Where(map.page) + "usage map row " + std::to_string(map.row) +
                 " is damaged");
   }
@@ -99,7 +96,7 @@ void ConvertToReference(PageCache& cache, RowPointer map, const MapRow& row,
   }
   uint8_t* out = RowBytes(cache, map, row.slot);
   std::memset(out, 0, row.slot.length);
-  out[0] = 1;
+  out[0] = kReferenceMap;
   for (const auto& [index, holder] : holders) StoreU32(out + 1 + 4 * index, holder);
 }
 
@@ -108,20 +105,20 @@ void ConvertToReference(PageCache& cache, RowPointer map, const MapRow& row,
 void AddToUsageMap(PageCache& cache, RowPointer map, PageNumber page) {
   PageRef holder;
   const MapRow row = Locate(cache, map, &holder);
-  if (row.bytes[0] == 1) {
+  if (row.bytes[0] == kReferenceMap) {
     EditReference(cache, map, row, page, true);
     return;
   }
   const PageNumber start = LoadU32(row.bytes + 1);
-  const size_t bits = (row.slot.length - kMapHeader) * 8u;
+  const size_t bits = (row.slot.length - kInlineMapHeader) * 8u;
   if (page >= start && page - start < bits) {
-    SetBit(RowBytes(cache, map, row.slot) + kMapHeader, page - start, true);
+    SetBit(RowBytes(cache, map, row.slot) + kInlineMapHeader, page - start, true);
     return;
   }
   // Outside the window: gather the pages and try a window that holds them all.
   std::vector<PageNumber> pages{page};
   for (size_t bit = 0; bit < bits; ++bit) {
-    if ((row.bytes[kMapHeader + bit / 8] >> (bit % 8)) & 1) pages.push_back(start + bit);
+    if ((row.bytes[kInlineMapHeader + bit / 8] >> (bit % 8)) & 1) pages.push_back(start + bit);
   }
   PageNumber low = page, high = page;
   for (PageNumber p : pages) {
@@ -131,9 +128,9 @@ void AddToUsageMap(PageCache& cache, RowPointer map, PageNumber page) {
   const PageNumber new_start = low - low % 8;
   if (high - new_start < bits) {
     uint8_t* out = RowBytes(cache, map, row.slot);
-    std::memset(out + kMapHeader, 0, row.slot.length - kMapHeader);
+    std::memset(out + kInlineMapHeader, 0, row.slot.length - kInlineMapHeader);
     StoreU32(out + 1, new_start);
-    for (PageNumber p : pages) SetBit(out + kMapHeader, p - new_start, true);
+    for (PageNumber p : pages) SetBit(out + kInlineMapHeader, p - new_start, true);
     return;
   }
   ConvertToReference(cache, map, row, pages);
@@ -142,15 +139,15 @@ void AddToUsageMap(PageCache& cache, RowPointer map, PageNumber page) {
 void RemoveFromUsageMap(PageCache& cache, RowPointer map, PageNumber page) {
   PageRef holder;
   const MapRow row = Locate(cache, map, &holder);
-  if (row.bytes[0] == 1) {
+  if (row.bytes[0] == kReferenceMap) {
     EditReference(cache, map, row, page, false);
     return;
   }
   const PageNumber start = LoadU32(row.bytes + 1);
-  const size_t bits = (row.slot.length - kMapHeader) * 8u;
+  const size_t bits = (row.slot.length - kInlineMapHeader) * 8u;
   if (page < start || page - start >= bits) return;
-  if (((row.bytes[kMapHeader + (page - start) / 8] >> ((page - start) % 8)) & 1) == 0) return;
-  SetBit(RowBytes(cache, map, row.slot) + kMapHeader, page - start, false);
+  if (((row.bytes[kInlineMapHeader + (page - start) / 8] >> ((page - start) % 8)) & 1) == 0) return;
+  SetBit(RowBytes(cache, map, row.slot) + kInlineMapHeader, page - start, false);
 }
 
 }  // namespace jet

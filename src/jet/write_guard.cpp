@@ -3,8 +3,6 @@
 namespace jet {
 namespace {
 
-constexpr uint16_t kGeneralSortOrder = 1033;
-
 std::string SortOrderName(uint16_t lcid, uint8_t version) {
   return "sort order " + std::to_string(lcid) + " version " + std::to_string(version);
 }

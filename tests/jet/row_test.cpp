@@ -181,26 +181,4 @@ TEST(AccessRows, DecimalOleAndUnicodeValues) {
   }
 }
 
-TEST(DecimalToText, ScaleSignAndFullMagnitude) {
-  // 17 bytes: sign, then four 32-bit LE words, most significant first.
-  uint8_t bytes[17] = {};
-  bytes[13] = 0x39;
-  bytes[14] = 0x30;  // 12345
-  EXPECT_EQ(jet::DecimalToText(bytes, 0), "12345");
-  EXPECT_EQ(jet::DecimalToText(bytes, 2), "123.45");
-  EXPECT_EQ(jet::DecimalToText(bytes, 7), "0.0012345");
-  bytes[0] = 0x80;
-  EXPECT_EQ(jet::DecimalToText(bytes, 2), "-123.45");
-  uint8_t zero[17] = {0x80};
-  EXPECT_EQ(jet::DecimalToText(zero, 2), "0.00") << "no negative zero";
-  uint8_t big[17] = {0x00, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // 2^96
-  EXPECT_EQ(jet::DecimalToText(big, 0), "79228162514264337593543950336");
-}
-
-TEST(GuidToText, UsesTheWindowsLayout) {
-  const uint8_t bytes[16] = {0x40, 0xFC, 0x29, 0x6B, 0x47, 0xCA, 0x67, 0x10,
-                             0xB3, 0x1D, 0x00, 0xDD, 0x01, 0x06, 0x62, 0xDA};
-  EXPECT_EQ(jet::GuidToText(bytes), "{6B29FC40-CA47-1067-B31D-00DD010662DA}");
-}
-
 }  // namespace

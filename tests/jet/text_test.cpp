@@ -45,4 +45,29 @@ TEST(NamesEqual, FoldsCaseLikeAccessNames) {
   EXPECT_FALSE(jet::NamesEqual("José", "Jose"));
 }
 
+TEST(EncodeText, StoresTextAsJetDoes) {
+  EXPECT_EQ(jet::EncodeText("YES", true), std::string("\xFF\xFEYES", 5));
+  EXPECT_EQ(jet::EncodeText("YES", false), std::string("Y\0E\0S\0", 6));
+  EXPECT_EQ(jet::EncodeText("NO", true), std::string("N\0O\0", 4));  // nothing to save
+  EXPECT_EQ(jet::EncodeText("caf\xC3\xA9", true), std::string("\xFF\xFE"
+                                                              "caf\xE9",
+                                                              6));
+  EXPECT_EQ(jet::EncodeText("\xE2\x82\xAC\x31\x32", true), std::string("\xAC\x20\x31\0\x32\0", 6));
+}
+
+TEST(EncodeText, DecodeTextReadsEveryEncodingBack) {
+  for (const std::string& text : {std::string(""),
+                                  std::string("Sm\xC3\xB8rrebr\xC3\xB8"
+                                              "d"),
+                                  std::string("\xC3\xBF\xC3\xBF\xC3\xBF"), std::string("a\0b", 3),
+                                  std::string("\xF0\x9F\x98\x80 x"), std::string(300, 'Z')}) {
+    for (bool compress : {false, true}) {
+      const std::string stored = jet::EncodeText(text, compress);
+      EXPECT_EQ(jet::DecodeText(reinterpret_cast<const uint8_t*>(stored.data()), stored.size()),
+                text)
+          << "compress " << compress;
+    }
+  }
+}
+
 }  // namespace

@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "jet/append_rows.h"
 #include "jet/byte_order.h"
 #include "jet/check.h"
 #include "jet/data_page_edit.h"
-#include "jet/row_writer.h"
+#include "jet/row.h"
 #include "jet/write_guard.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
@@ -81,17 +82,12 @@ void FillParameterPage(const std::string& path, size_t room) {
   const jet::PageNumber page = rows.page();
   for (int i = 0; jet::FreeSpace(*db.cache().Read(page)) >= room; ++i) {
     const size_t free = jet::FreeSpace(*db.cache().Read(page));
-    jet::StoredColumns stored(def.max_columns);
-    const jet::Column& name = *def.FindColumn("CompanyName");
     const size_t length = std::min<size_t>(free > 40 ? free - 40 : 1, 90);
-    stored[name.number] = jet::StoreValue(name, std::string(length, 'f'));
-    stored[def.FindColumn("Version")->number] =
-        jet::StoreValue(*def.FindColumn("Version"), int64_t{100 + i});
-    const std::string bytes = jet::BuildRow(def, stored);
-    if (bytes.size() + 2 > free) break;
-    ASSERT_EQ(jet::InsertRow(db.cache(), def, bytes).page, page);
-    jet::AddToRowCount(db.cache(), def, 1);
-    db.cache().Flush();
+    const jet::StoredColumns stored = jet::EncodeRow(
+        def, {{"CompanyName", std::string(length, 'f')}, {"Version", int64_t{100 + i}}},
+        "tblSystem_Parameter_A", "velda.mdb");
+    if (jet::BuildRow(def, stored).size() + 2 > free) break;
+    ASSERT_EQ(jet::AppendRows(db.cache(), def, {stored}, {}).front().page, page);
   }
   ASSERT_LT(jet::FreeSpace(*db.cache().Read(page)), room);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "jet/database.h"
+#include "jet/odbc_types.h"
 #include "support/test_env.h"
 
 namespace writetest {
@@ -38,6 +39,25 @@ inline std::string WritableVelda(const std::string& scratch) {
   std::filesystem::permissions(path, std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::add);
   return path;
+}
+
+// A remote table as MariaDB's driver describes a migrated one.
+inline jet::RemoteTable EmployeeTable() {
+  jet::RemoteTable t;
+  t.columns = {
+      {"MYSQL_IDD", 4, 10, 0, false, true},  // INT AUTO_INCREMENT
+      {"EmployeeID", -9, 50, 0, false, false},
+      {"Name", -9, 255, 0, false, false},
+      {"Notes", -10, 65535, 0, false, false},  // TEXT
+      {"Hired", 93, 19, 0, false, false},
+      {"Active", -7, 1, 0, false, false},
+      {"Rate", 8, 15, 0, false, false},
+      {"Grade", -6, 3, 0, true, false},  // TINYINT UNSIGNED
+      {"Big", -5, 19, 0, false, false},
+      {"Amount", 3, 19, 4, false, false},
+  };
+  t.indexes = {{"PRIMARY", true, {"MYSQL_IDD"}}, {"EmployeeID", false, {"EmployeeID"}}};
+  return t;
 }
 
 }  // namespace writetest

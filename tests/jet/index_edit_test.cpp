@@ -1,6 +1,9 @@
-// Index entry insertion on copies of the sample: trees that grow past one page stay exact (every
-// row found, keys in order, pages in the index's map and in use), refusals write nothing, and a
-// write stopped at any page leaves the old tree or the new one, never a broken one.
+// Index entries inserted and removed on copies of the sample: trees that grow past one page stay
+// exact (every row found, keys in order, pages in the index's map and in use), new keys are
+// judged against the keys that stay, refusals write nothing, and a write stopped at any page
+// leaves the old tree or the new one, never a broken one.
+#include "jet/index_edit.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,12 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "jet/append_rows.h"
 #include "jet/byte_order.h"
 #include "jet/check.h"
 #include "jet/database.h"
-#include "jet/index_edit.h"
 #include "jet/index_page.h"
-#include "jet/row_writer.h"
+#include "jet/row.h"
 #include "jet/usage_map.h"
 #include "jet/write_guard.h"
 #include "support/test_env.h"
@@ -53,19 +56,8 @@ std::vector<AddedRow> AddEmployees(jet::Database& db, int count, int first_id,
     values[def.ColumnIndex("EmpName")] = std::string("Employee number ") + std::to_string(spread);
     values[def.ColumnIndex("DeptID")] = int64_t{spread % 13};
     values[def.ColumnIndex("Active")] = true;
-    jet::StoredColumns stored(def.max_columns);
-    for (size_t c = 0; c < def.columns.size(); ++c) {
-      const jet::Column& column = def.columns[c];
-      if (column.type == jet::kTypeBoolean) {
-        if (std::get_if<bool>(&values[c]) != nullptr) stored[column.number] = std::string();
-      } else if (!jet::IsNull(values[c])) {
-        stored[column.number] = jet::StoreValue(column, values[c]);
-      }
-    }
     AddedRow row;
-    row.where = jet::InsertRow(cache, def, jet::BuildRow(def, stored));
-    jet::AddToRowCount(cache, def, 1);
-    cache.Flush();
+    row.where = jet::AppendRows(cache, def, {jet::EncodeRow(def, values)}, {}).front();
     for (const jet::RealIndex& index : def.real_indexes) {
       row.entries.push_back(jet::IndexEntryForRow(def, index, values, row.where));
     }
@@ -111,9 +103,8 @@ TEST(IndexInsert, GrowsTreesOverHundredsOfRowsInKeyOrder) {
     for (const jet::RealIndex& r : db.GetTableDef("tblEmployee").real_indexes)
       counts_before.push_back(r.unique_entries);
     // Every 50th code NULL: a unique index takes NULL keys more than once.
-    std::vector<AddedRow> rows = AddEmployees(db, 700, 5000, [](int n) {
-      return n % 50 == 0 ? std::nullopt : Code(n);
-    });
+    std::vector<AddedRow> rows =
+        AddEmployees(db, 700, 5000, [](int n) { return n % 50 == 0 ? std::nullopt : Code(n); });
     const jet::TableDef def = db.GetTableDef("tblEmployee");
     // In batches, so that some land on leaves with room and others make the tree grow.
     for (size_t i = 0; i < def.real_indexes.size(); ++i) {
@@ -189,6 +180,35 @@ TEST(IndexInsert, RefusesDuplicatesAndRowsAlreadyIndexedWithoutWriting) {
   EXPECT_EQ(testenv::FileBytes(path), before) << "nothing was written";
 }
 
+TEST(CheckNewEntries, KeysOfRowsLeavingTheIndexAreFreeAndNullKeysMayRepeat) {
+  const std::string path = Scratch("index_check_keys");
+  jet::Database db = jet::Database::Open(path, "qarnivel");
+  jet::WriteGuard guard(db);
+  std::vector<AddedRow> rows = AddEmployees(db, 2, 7100, Code);
+  const jet::TableDef def = db.GetTableDef("tblEmployee");
+  const jet::RealIndex& codes = def.real_indexes[1];  // EmpCode, unique
+  const jet::IndexTree tree = jet::ReadIndexTree(db.cache(), codes, def.page);
+  std::vector<jet::Value> values(def.columns.size());
+  values[def.ColumnIndex("EmpCode")] = std::string("E0001");  // Alice's code, for a new row
+  const jet::IndexEntry taken = *jet::IndexEntryForRow(def, codes, values, rows[0].where);
+  const auto alice = std::find_if(tree.entries.begin(), tree.entries.end(),
+                                  [&](const jet::IndexEntry& e) { return e.key() == taken.key(); });
+  ASSERT_NE(alice, tree.entries.end());
+  EXPECT_TRUE(jet::CheckNewEntries(db.cache(), codes, tree, {taken}).duplicate);
+  // The same key once Alice's row gives up its entry (an update that changes her code).
+  const jet::NewKeys freed =
+      jet::CheckNewEntries(db.cache(), codes, tree, {taken}, {alice->row.Word()});
+  EXPECT_FALSE(freed.duplicate);
+  EXPECT_EQ(freed.count, 1u);
+  // Two rows without a code: the all-NULL key repeats in a unique index, as Jet allows.
+  values[def.ColumnIndex("EmpCode")] = std::monostate{};
+  const jet::NewKeys nulls =
+      jet::CheckNewEntries(db.cache(), codes, tree,
+                           {*jet::IndexEntryForRow(def, codes, values, rows[0].where),
+                            *jet::IndexEntryForRow(def, codes, values, rows[1].where)});
+  EXPECT_FALSE(nulls.duplicate);
+}
+
 // Rows whose entries were held back: the check names exactly these as missing from the index.
 std::vector<std::string> Unexpected(const jet::CheckReport& report,
                                     const std::vector<AddedRow>& held, size_t from) {
@@ -245,7 +265,8 @@ int StopAtEveryWrite(const std::string& name, int held) {
     jet::Database db = jet::Database::Open(path, "qarnivel");
     const jet::CheckReport report = jet::CheckDatabase(db);
     EXPECT_TRUE(Unexpected(report, held_rows, 0).empty())
-        << "stopped at write " << stop << ":\n" << Joined(Unexpected(report, held_rows, 0));
+        << "stopped at write " << stop << ":\n"
+        << Joined(Unexpected(report, held_rows, 0));
     const jet::TableDef& def = db.GetTableDef("tblEmployee");
     const jet::IndexTree tree = jet::ReadIndexTree(db.cache(), def.real_indexes[0], def.page);
     EXPECT_GE(tree.entries.size(), 540u) << "stopped at write " << stop;
@@ -291,8 +312,8 @@ TEST(IndexRemove, EmptyingALeafRebuildsTheTreeWithoutTheEntries) {
   const jet::IndexTree tree = jet::ReadIndexTree(db.cache(), def.real_indexes[0], def.page);
   EXPECT_EQ(tree.entries.size(), 640u - removed.size());
   std::set<uint32_t> gone;
-  for (jet::RowPointer r : removed) gone.insert(r.page << 8 | r.row);
-  for (const jet::IndexEntry& e : tree.entries) EXPECT_EQ(gone.count(e.row.page << 8 | e.row.row), 0u);
+  for (jet::RowPointer r : removed) gone.insert(r.Word());
+  for (const jet::IndexEntry& e : tree.entries) EXPECT_EQ(gone.count(e.row.Word()), 0u);
   // The check misses exactly the removed rows' entries (the rows stay), and the remaining
   // indexes are whole.
   const jet::CheckReport report = jet::CheckDatabase(db);
