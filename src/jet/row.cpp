@@ -79,31 +79,73 @@ std::string GuidToText(const uint8_t* b) {
   return buffer;
 }
 
+RowLayout::RowLayout(const uint8_t* row, size_t length, PageNumber page, const TableDef& def,
+                     const PageCache& cache)
+    : row_(row), length_(length), page_(page), cache_(cache) {
+  if (length < 2) throw Damaged("row of " + std::to_string(length) + " bytes is too short");
+  column_count_ = LoadU16(row);
+  const size_t mask_length = (column_count_ + 7) / 8;
+  if (2 + mask_length > length) {
+    throw Damaged("row claims " + std::to_string(column_count_) + " columns but is only " +
+                  std::to_string(length) + " bytes long");
+  }
+  mask_ = row + length - mask_length;
+  fixed_end_ = length - mask_length;
+  if (def.variable_columns > 0) {
+    if (fixed_end_ < 2 + 2) throw Damaged("row too short for its variable-column table");
+    var_count_ = LoadU16(row + fixed_end_ - 2);
+    if (4 + 2 * var_count_ + 2 > fixed_end_) {
+      throw Damaged("row's " + std::to_string(var_count_) +
+                    " variable-column offsets do not fit its " + std::to_string(length) + " bytes");
+    }
+    offsets_at_ = fixed_end_ - 4;
+    fixed_end_ = fixed_end_ - 4 - 2 * var_count_;  // the EOD entry: all data lies before it
+  }
+}
+
+Error RowLayout::Damaged(const std::string& what) const {
+  return Error(cache_.Where(page_) + what);
+}
+
+bool RowLayout::Present(const Column& c) const {
+  return c.number < column_count_ && ((mask_[c.number / 8] >> (c.number % 8)) & 1);
+}
+
+size_t RowLayout::VariableOffset(size_t i) const { return LoadU16(row_ + offsets_at_ - 2 * i); }
+
+bool RowLayout::Locate(const Column& c, const uint8_t** data, size_t* size) const {
+  if (c.type == kTypeBoolean || !Present(c)) return false;
+  if (c.fixed()) {
+    *size = FixedSize(c.type);
+    if (*size == 0) *size = c.length;
+    if (2 + static_cast<size_t>(c.fixed_offset) + *size > fixed_end_) {
+      throw Damaged("column " + c.name + " at fixed offset " + std::to_string(c.fixed_offset) +
+                    " overruns the row");
+    }
+    *data = row_ + 2 + c.fixed_offset;
+    return true;
+  }
+  if (c.var_index >= var_count_) return false;
+  const size_t start = VariableOffset(c.var_index);
+  const size_t end = VariableOffset(c.var_index + 1u);
+  if (start > end || end > fixed_end_ || start < 2) {
+    throw Damaged("column " + c.name + " spans bytes " + std::to_string(start) + ".." +
+                  std::to_string(end) + " of a " + std::to_string(length_) + "-byte row");
+  }
+  *data = row_ + start;
+  *size = end - start;
+  const size_t need = FixedSize(c.type);
+  if (need != 0 && *size < need) {
+    throw Damaged("column " + c.name + " holds " + std::to_string(*size) + " bytes, needs " +
+                  std::to_string(need));
+  }
+  return true;
+}
+
 void RowDecoder::Decode(const uint8_t* row, size_t length, PageNumber page,
                         std::vector<Value>* values) {
   auto damaged = [&](const std::string& what) { return Error(cache_.Where(page) + what); };
-  if (length < 2) throw damaged("row of " + std::to_string(length) + " bytes is too short");
-  size_t column_count = LoadU16(row);
-  size_t mask_length = (column_count + 7) / 8;
-  if (2 + mask_length > length) {
-    throw damaged("row claims " + std::to_string(column_count) + " columns but is only " +
-                  std::to_string(length) + " bytes long");
-  }
-  const uint8_t* mask = row + length - mask_length;
-  size_t fixed_end = length - mask_length;  // fixed data must end before this
-  size_t var_count = 0;
-  size_t offsets_at = 0;  // position of variable offset entry 0
-  if (def_.variable_columns > 0) {
-    if (fixed_end < 2 + 2) throw damaged("row too short for its variable-column table");
-    var_count = LoadU16(row + fixed_end - 2);
-    if (4 + 2 * var_count + 2 > fixed_end) {
-      throw damaged("row's " + std::to_string(var_count) +
-                    " variable-column offsets do not fit its " + std::to_string(length) + " bytes");
-    }
-    offsets_at = fixed_end - 4;
-    fixed_end = fixed_end - 4 - 2 * var_count;  // the EOD entry: all data lies before it
-  }
-
+  const RowLayout layout(row, length, page, def_, cache_);
   values->resize(def_.columns.size());
   for (size_t i = 0; i < def_.columns.size(); ++i) {
     const Column& c = def_.columns[i];
@@ -112,43 +154,15 @@ void RowDecoder::Decode(const uint8_t* row, size_t length, PageNumber page,
       *v = std::monostate{};
       continue;
     }
-    bool present = c.number < column_count && ((mask[c.number / 8] >> (c.number % 8)) & 1);
     if (c.type == kTypeBoolean) {
-      *v = present;
-      continue;
-    }
-    if (!present) {
-      *v = std::monostate{};
+      *v = layout.Present(c);
       continue;
     }
     const uint8_t* data;
     size_t size;
-    if (c.fixed()) {
-      size = FixedSize(c.type);
-      if (size == 0) size = c.length;
-      if (2 + static_cast<size_t>(c.fixed_offset) + size > fixed_end) {
-        throw damaged("column " + c.name + " at fixed offset " + std::to_string(c.fixed_offset) +
-                      " overruns the row");
-      }
-      data = row + 2 + c.fixed_offset;
-    } else {
-      if (c.var_index >= var_count) {
-        *v = std::monostate{};
-        continue;
-      }
-      size_t start = LoadU16(row + offsets_at - 2 * c.var_index);
-      size_t end = LoadU16(row + offsets_at - 2 * (c.var_index + 1));
-      if (start > end || end > fixed_end || start < 2) {
-        throw damaged("column " + c.name + " spans bytes " + std::to_string(start) + ".." +
-                      std::to_string(end) + " of a " + std::to_string(length) + "-byte row");
-      }
-      data = row + start;
-      size = end - start;
-      size_t need = FixedSize(c.type);
-      if (need != 0 && size < need) {
-        throw damaged("column " + c.name + " holds " + std::to_string(size) + " bytes, needs " +
-                      std::to_string(need));
-      }
+    if (!layout.Locate(c, &data, &size)) {
+      *v = std::monostate{};
+      continue;
     }
     switch (c.type) {
       case kTypeByte:

@@ -45,6 +45,9 @@ bool TableCursor::Next() {
         where = overflow_page_->number;
       }
       decoder_.Decode(data, length, where, &values_);
+      row_data_ = data;
+      row_length_ = length;
+      row_page_ = where;
       return true;
     }
     page_.reset();

@@ -15,6 +15,11 @@ namespace jet {
 void DecodeText(const uint8_t* data, size_t length, std::string* out);
 std::string DecodeText(const uint8_t* data, size_t length);
 
+// What makes a stored Text or Memo value (as DecodeText reads it) one that no text typed into
+// Access gives: half of a surrogate pair, which has no UTF-8 form (DecodeText makes it U+FFFD).
+// "" when the value is sound. (Access itself stores U+0000 in some of its tables: not a flaw.)
+std::string TextFlaw(const uint8_t* data, size_t length);
+
 // UTF-16 (as in column and index names, passwords) to UTF-8.
 std::string Utf16ToUtf8(std::u16string_view text);
 
