@@ -88,7 +88,9 @@ class Checker {
   bool catalogue_seen_ = false;
 
   void UseMapHolder(RowPointer map, const std::string& table) {
-    if (!map.IsNull()) Use(map.page, "usage maps of " + table);
+    if (map.IsNull()) return;
+    Use(map.page, "usage maps of " + table);
+    CheckMapRow(cache_, map, table, &report_);
   }
 
   // A reference map's bitmap pages (the pages themselves are judged through the owner's map).
@@ -111,12 +113,12 @@ class Checker {
     const std::string table = (def->system ? "system table " : "table ") + name;
     CheckColumns(*def, table, &report_);
     if (first == kCataloguePage) CheckCatalogueDefinition(*def, &report_);
-    UseMapHolder(def->owned_pages, name);
-    UseMapHolder(def->free_space, name);
+    UseMapHolder(def->owned_pages, table);
+    UseMapHolder(def->free_space, table);
     UseBitmapPages(def->free_space, name);
     for (const LongValueMaps& lv : def->long_value_maps) {
-      UseMapHolder(lv.owned_pages, name);
-      UseMapHolder(lv.free_space, name);
+      UseMapHolder(lv.owned_pages, table);
+      UseMapHolder(lv.free_space, table);
       UseBitmapPages(lv.free_space, name);
       const std::string what = table + ": long values";
       CheckFreeSpaceMap(cache_, lv.free_space, UseOwnedPages(lv.owned_pages, first, what, nullptr),
@@ -160,7 +162,7 @@ class Checker {
     }
     const std::set<uint32_t> leftovers = Leftovers(*def, first, cursor_ids);
     for (size_t i = 0; i < def->real_indexes.size(); ++i) {
-      UseMapHolder(def->real_indexes[i].usage_map, name);
+      UseMapHolder(def->real_indexes[i].usage_map, table);
       CheckIndex(*def, table, i, rows, leftovers);
     }
   }

@@ -51,6 +51,18 @@ bool HasIndex(const TableDef& def, std::string_view name,
 
 }  // namespace
 
+std::string CatalogueTypeFlaw(int64_t type) {
+  // Access's own documents (forms, reports, the database's properties) have the top bit set;
+  // everything else is a small number. Tables are 1, ODBC links 4, links to Access files 6.
+  const int64_t low_bits = type & 0x7F;
+  const bool table_to_some = low_bits == 1 || low_bits == 4 || low_bits == 6;
+  if ((type > 0x7F) || (type < 0 && table_to_some)) {
+    return "has the Type " + std::to_string(type) + ", which some readers take for " +
+           std::to_string(low_bits);
+  }
+  return "";
+}
+
 void CheckCatalogueDefinition(const TableDef& def, CheckReport* report) {
   const std::string where =
       "system table MSysObjects: definition page " + std::to_string(def.page) + ": ";

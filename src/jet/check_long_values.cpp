@@ -61,6 +61,9 @@ std::string LongValueCheck::Piece(const Column& c, RowPointer where, const uint8
   }
   if (slot.deleted || slot.overflow)
     return "points to " + Pointer(where) + ", a deleted or moved row";
+  // mdb-reader reads a long-value row's offset with the slot's flags, the unused one too.
+  if ((LoadU16(page_->data() + 14 + 2 * where.row) & 0x2000) != 0)
+    return "points to " + Pointer(where) + ", a row whose slot carries a flag";
   *data = page_->data() + slot.offset;
   *length = slot.length;
   return "";

@@ -59,6 +59,13 @@ void CheckGlobalMap(PageCache& cache, const std::map<PageNumber, std::string>& u
 // a sound one.
 std::string PropertyBlobFlaw(const uint8_t* blob, size_t size);
 
+// The slot of a usage map's row carries no flags: mdb-reader reads a map row's offset with them.
+void CheckMapRow(PageCache& cache, RowPointer map, const std::string& table, CheckReport* report);
+
+// What is wrong with the Type of a catalogue row: one that readers who look only at its low
+// seven bits (mdb-reader, mdbtools) take for a table or a link while it is none. "" when sound.
+std::string CatalogueTypeFlaw(int64_t type);
+
 // The pages a free-space map lists are data pages the table's page map lists as well (a row put
 // on any other page would be lost to every reader).
 void CheckFreeSpaceMap(PageCache& cache, RowPointer free_space, const std::set<PageNumber>& owned,

@@ -38,6 +38,9 @@ std::string RowValueCheck::ValueFlaw(const Column& c, const uint8_t* data, size_
       }
       return flaw;
     }
+    case kTypeInteger:
+      if (def_.page != kCataloguePage || c.name != "Type") return "";
+      return CatalogueTypeFlaw(static_cast<int16_t>(LoadU16(data)));
     case kTypeDateTime: {
       DateTime t;
       const double days = LoadDouble(data);

@@ -19,4 +19,18 @@ TEST(CheckUsageMaps, AFreeSpaceMapMayListOnlyTheTablesOwnPages) {
       << errors;
 }
 
+TEST(CheckUsageMaps, AMapRowsSlotCarriesNoFlags) {
+  // mdb-reader reads the map row's offset with the flag in it, and then no map at all.
+  std::string bytes = checktest::Velda();
+  jet::Database db = checktest::Open(bytes);
+  const jet::RowPointer map = db.GetTableDef("tblLeave_Header").owned_pages;
+  bytes[map.page * checktest::kPage + 14 + 2 * map.row + 1] |= 0x20;
+  const std::string errors = checktest::Errors(bytes);
+  EXPECT_NE(errors.find("table tblLeave_Header: page " + std::to_string(map.page) +
+                        ": the slot of usage map row " + std::to_string(map.row) +
+                        " carries the flags 0x2000"),
+            std::string::npos)
+      << errors;
+}
+
 }  // namespace
