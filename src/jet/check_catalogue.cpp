@@ -71,6 +71,9 @@ void CheckCatalogueDefinition(const TableDef& def, CheckReport* report) {
     const Column* c = def.FindColumn(want.name);
     if (c == nullptr) {
       report->errors.push_back(where + "the catalogue has no column " + std::string(want.name));
+    } else if (c->name != want.name) {  // mdb-reader looks them up case-sensitively
+      report->errors.push_back(where + "the catalogue's column " + c->name + " is not spelt " +
+                               std::string(want.name));
     } else if (c->type != want.type) {
       report->errors.push_back(where + "the catalogue's column " + c->name + " is " +
                                TypeName(c->type) + ", not " + TypeName(want.type));

@@ -91,6 +91,8 @@ std::string ColumnFlaw(const Column& c, const TableDef& def) {
     default:
       break;
   }
+  if (c.compressed_unicode() && c.type != kTypeText && c.type != kTypeMemo)
+    return "is a " + TypeName(c.type) + " column that allows compressed text";
   if (c.autonumber() && c.type != kTypeLong) return "is an AutoNumber but not a Long Integer";
   if (c.autonumber_guid() && c.type != kTypeGuid)
     return "is a GUID AutoNumber but not a Replication ID";

@@ -42,6 +42,12 @@ TEST(CheckCatalogue, ItsOwnColumnsMustBeThereWithTheirTypes) {
   bytes[at + 2] = 'w';
   errors = Errors(bytes);
   EXPECT_NE(errors.find("the catalogue has no column LvProp"), std::string::npos) << errors;
+  // lvProp is LvProp to us, and no column to mdb-reader.
+  bytes[at + 2] = 'v';
+  bytes[at] = 'l';
+  errors = Errors(bytes);
+  EXPECT_NE(errors.find("the catalogue's column lvProp is not spelt LvProp"), std::string::npos)
+      << errors;
 }
 
 TEST(CheckCatalogue, ARowsTypeMustMeanTheSameToEveryReader) {

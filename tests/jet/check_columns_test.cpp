@@ -39,6 +39,12 @@ TEST(CheckColumns, TypeLengthAndOffsetsMustFitTheType) {
   EXPECT_NE(errors.find("column EmpCode is a Text column of 21 bytes"), std::string::npos)
       << errors;
 
+  // Text turned Binary: every reader then reads the same bytes, but as bytes, not text.
+  errors = WithDescriptorByte("EmpCode", 0, 0x09);
+  EXPECT_NE(errors.find("column EmpCode is a Binary column that allows compressed text"),
+            std::string::npos)
+      << errors;
+
   errors = WithDescriptorByte("Remarks", 15, 0x03);  // a Memo marked fixed
   EXPECT_NE(errors.find("column Remarks is a Memo column marked fixed"), std::string::npos)
       << errors;
