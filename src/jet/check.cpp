@@ -8,6 +8,10 @@
 #include <unordered_map>
 
 #include "jet/byte_order.h"
+#include "jet/catalogue.h"
+#include "jet/check_parts.h"
+#include "jet/data_page.h"
+#include "jet/page_allocator.h"
 #include "jet/index_key.h"
 #include "jet/index_page.h"
 #include "jet/table_cursor.h"
@@ -16,8 +20,6 @@
 namespace jet {
 namespace {
 
-constexpr PageNumber kCataloguePage = 2;
-constexpr PageNumber kGlobalMapPage = 1;
 
 std::string Pointer(RowPointer p) {
   return "page " + std::to_string(p.page) + " slot " + std::to_string(p.row);
@@ -48,11 +50,18 @@ class Checker {
   CheckReport Run() {
     Use(0, "the header");
     Use(kGlobalMapPage, "the global usage map");
-    std::set<PageNumber> seen;
+    std::map<PageNumber, std::string> seen;
     std::vector<std::pair<std::string, PageNumber>> tables;
     for (const CatalogueEntry& e : db_.Tables()) {
-      if (e.table_def != 0 && seen.insert(e.table_def).second)
+      if (e.table_def == 0) continue;
+      auto [first, added] = seen.emplace(e.table_def, e.name);
+      if (added) {
         tables.emplace_back(e.name, e.table_def);
+      } else {  // a damaged Id: one of the two tables has lost its definition
+        report_.errors.push_back(
+            "table " + e.name + ": the catalogue gives it the definition at page " +
+            std::to_string(e.table_def) + ", which is table " + first->second + "'s");
+      }
     }
     if (seen.count(kCataloguePage) == 0) tables.emplace_back("MSysObjects", kCataloguePage);
     // The catalogue first: what it leaves unreachable decides about the permission rows.
@@ -65,7 +74,7 @@ class Checker {
         report_.errors.push_back("table " + name + ": " + e.what());
       }
     }
-    CheckGlobalMap();
+    CheckGlobalMap(cache_, used_, &report_);
     return std::move(report_);
   }
 
@@ -78,7 +87,9 @@ class Checker {
   bool catalogue_seen_ = false;
 
   void UseMapHolder(RowPointer map, const std::string& table) {
-    if (!map.IsNull()) Use(map.page, "usage maps of " + table);
+    if (map.IsNull()) return;
+    Use(map.page, "usage maps of " + table);
+    CheckMapRow(cache_, map, table, &report_);
   }
 
   // A reference map's bitmap pages (the pages themselves are judged through the owner's map).
@@ -99,26 +110,35 @@ class Checker {
     }
     auto def = std::make_shared<const TableDef>(ReadTableDef(cache_, first));
     const std::string table = (def->system ? "system table " : "table ") + name;
-    UseMapHolder(def->owned_pages, name);
-    UseMapHolder(def->free_space, name);
+    CheckColumns(*def, table, &report_);
+    if (first == kCataloguePage) CheckCatalogueDefinition(*def, &report_);
+    UseMapHolder(def->owned_pages, table);
+    UseMapHolder(def->free_space, table);
     UseBitmapPages(def->free_space, name);
     for (const LongValueMaps& lv : def->long_value_maps) {
-      UseMapHolder(lv.owned_pages, name);
-      UseMapHolder(lv.free_space, name);
+      UseMapHolder(lv.owned_pages, table);
+      UseMapHolder(lv.free_space, table);
       UseBitmapPages(lv.free_space, name);
-      UseOwnedPages(lv.owned_pages, first, table + ": long values", /*data_only=*/false);
+      const std::string what = table + ": long values";
+      CheckFreeSpaceMap(cache_, lv.free_space, UseOwnedPages(lv.owned_pages, first, what, nullptr),
+                        what, &report_);
     }
-    UseOwnedPages(def->owned_pages, first, table, /*data_only=*/true);
+    DataPageCheck data_pages(table, &report_);
+    CheckFreeSpaceMap(cache_, def->free_space,
+                      UseOwnedPages(def->owned_pages, first, table, &data_pages), table, &report_);
 
     std::vector<IndexedRow> rows;
     // (row, Id) of the catalogue's rows, (row, ObjectId) of a permission table's rows.
     std::vector<std::pair<uint32_t, int64_t>> cursor_ids;
     const int id_column = def->ColumnIndex(first == kCataloguePage ? "Id" : "ObjectId");
     TableCursor cursor(cache_, def);
+    RowValueCheck values(cache_, *def, &report_);
     try {
       while (cursor.Next()) {
         IndexedRow row;
         row.where = RowPointer{cursor.page(), static_cast<uint8_t>(cursor.slot())};
+        values.Row(cursor.row_data(), cursor.row_length(), cursor.row_page(),
+                   table + ": row " + Pointer(row.where));
         if (def->system && id_column >= 0) {
           const Value& v = cursor.values()[size_t(id_column)];
           if (const int64_t* id = std::get_if<int64_t>(&v))
@@ -134,6 +154,7 @@ class Checker {
       report_.errors.push_back(table + ": rows cannot be read: " + e.what());
       return;
     }
+    data_pages.Finish(rows.size(), def->row_count);
     if (rows.size() != def->row_count) {
       std::string text = table + ": the definition counts " + std::to_string(def->row_count) +
                          " rows, the table holds " + std::to_string(rows.size());
@@ -141,7 +162,7 @@ class Checker {
     }
     const std::set<uint32_t> leftovers = Leftovers(*def, first, cursor_ids);
     for (size_t i = 0; i < def->real_indexes.size(); ++i) {
-      UseMapHolder(def->real_indexes[i].usage_map, name);
+      UseMapHolder(def->real_indexes[i].usage_map, table);
       CheckIndex(*def, table, i, rows, leftovers);
     }
   }
@@ -179,10 +200,12 @@ class Checker {
     return out;
   }
 
-  // Marks the pages of an owned-pages map that really are this table's; warns about the others.
-  void UseOwnedPages(RowPointer map_row, PageNumber table_def, const std::string& what,
-                     bool data_only) {
-    if (map_row.IsNull()) return;
+  // Marks the pages of an owned-pages map, which must all be this table's data pages (`rows`
+  // given) or long-value pages: every reader takes them for such. Returns the pages.
+  std::set<PageNumber> UseOwnedPages(RowPointer map_row, PageNumber table_def,
+                                     const std::string& what, DataPageCheck* rows) {
+    std::set<PageNumber> pages;
+    if (map_row.IsNull()) return pages;
     UsageMap map = UsageMap::Load(cache_, map_row);
     for (PageNumber holder : map.bitmap_pages()) {
       if (holder != 0) Use(holder, what + ": page map");
@@ -190,15 +213,20 @@ class Checker {
     for (std::optional<PageNumber> p = map.NextPage(0); p; p = map.NextPage(*p + 1)) {
       PageRef page = cache_.Read(*p);
       // Long-value pages carry "LVAL" where data pages name their table.
-      const bool ours = LoadU32(page->data() + 4) == table_def ||
-                        (!data_only && std::memcmp(page->data() + 4, "LVAL", 4) == 0);
-      if (page->type() == kPageData && ours) {
-        Use(*p, what);
-      } else if (data_only) {
-        report_.warnings.push_back(what + ": its page map lists page " + std::to_string(*p) +
-                                   ", which is not one of its data pages");
+      const bool ours = page->type() == kPageData &&
+                        (rows != nullptr ? DataPageOwner(*page) == table_def
+                                         : DataPageOwner(*page) == kLongValueOwner);
+      if (!ours) {
+        report_.errors.push_back(what + ": its page map lists page " + std::to_string(*p) +
+                                 ", which is not one of its " +
+                                 (rows != nullptr ? "data pages" : "long-value pages"));
+        continue;
       }
+      pages.insert(*p);
+      Use(*p, what);
+      if (rows != nullptr) rows->AddPage(*page);
     }
+    return pages;
   }
 
   std::string IndexName(const TableDef& def, size_t real) const {
@@ -223,6 +251,7 @@ class Checker {
       report_.errors.push_back(where + ": " + e.what());
       return;
     }
+    CheckIndexPages(cache_, tree, where, &report_);
     std::set<PageNumber> map_pages;
     try {
       UsageMap map = UsageMap::Load(cache_, index.usage_map);
@@ -278,50 +307,6 @@ class Checker {
       } else {
         report_.errors.push_back(text);
       }
-    }
-  }
-
-  // The global map (page 1, row 0): a set bit means the page is free.
-  void CheckGlobalMap() {
-    PageRef page = cache_.Read(kGlobalMapPage);
-    RowSlot slot;
-    try {
-      if (page->type() != kPageData) throw Error(cache_.Where(kGlobalMapPage) + "not a data page");
-      slot = ReadSlot(*page, 0, cache_);
-    } catch (const Error& e) {
-      report_.errors.push_back(std::string("the global usage map cannot be read: ") + e.what());
-      return;
-    }
-    const uint8_t* row = page->data() + slot.offset;
-    if (slot.length < 5 || row[0] != 0) {
-      report_.warnings.push_back(
-          "the global usage map is not an inline map; free pages not checked");
-      return;
-    }
-    const PageNumber start = LoadU32(row + 1);
-    const size_t bits = (slot.length - 5) * 8u;
-    // Jackcess slides the map's window to the end of a growing file and leaves the pages before
-    // it in use; pages outside the window are neither judged used nor free.
-    auto covered = [&](PageNumber p) { return p >= start && p - start < bits; };
-    auto is_free = [&](PageNumber p) {
-      size_t bit = p - start;
-      return ((row[5 + bit / 8] >> (bit % 8)) & 1) != 0;
-    };
-    for (const auto& [p, what] : used_) {
-      if (p < cache_.page_count() && covered(p) && is_free(p)) {
-        report_.errors.push_back("page " + std::to_string(p) + " is used by " + what +
-                                 " but the global usage map marks it free");
-      }
-    }
-    for (PageNumber p = 0; p < cache_.page_count(); ++p) {
-      if (!covered(p) || used_.count(p) != 0 || is_free(p)) continue;
-      // Long values of columns without page maps (files of older Jackcess versions) are found
-      // only through their rows: count such pages as used rather than lost.
-      PageRef unclaimed = cache_.Read(p);
-      if (unclaimed->type() == kPageData && std::memcmp(unclaimed->data() + 4, "LVAL", 4) == 0) {
-        continue;
-      }
-      report_.unreachable_pages.push_back(p);
     }
   }
 

@@ -19,6 +19,18 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A path that names something other than a file (a FIFO, a device, a folder) is never read:
+// reading a FIFO would wait for a writer forever.
+Error NotRegular(const std::string& path, const struct stat& st) {
+  const char* what = S_ISFIFO(st.st_mode)                         ? "a named pipe (FIFO)"
+                     : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                     : S_ISDIR(st.st_mode)                        ? "a folder"
+                     : S_ISSOCK(st.st_mode)                       ? "a socket"
+                                                                  : "no regular file";
+  return Error(path + ": this is " + what +
+               ", not a database file; give the path of the .mdb file");
+}
+
 }  // namespace
 
 PageFile::PageFile(std::string name, int fd, uint64_t size, std::string memory)
@@ -30,15 +42,19 @@ PageFile::~PageFile() {
 }
 
 std::unique_ptr<PageFile> PageFile::OpenReadOnly(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opening a FIFO for reading waits for a writer, and opening a device may act on it: look
+  // first, and open without waiting in case the path changes in between.
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) throw NotRegular(path, st);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     throw Error(path + ": cannot open the file (" + std::strerror(errno) + ")");
   }
-  struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    throw Error(path + ": not a regular file");
+    throw NotRegular(path, st);
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   std::unique_ptr<PageFile> file(
       new PageFile(BaseName(path), fd, static_cast<uint64_t>(st.st_size), std::string()));
   file->path_ = path;

@@ -37,6 +37,14 @@ class StoredRow {
   // column is empty for Yes and nothing for No. Throws jet::Error when they overrun the row.
   std::optional<std::string_view> Bytes(const Column& column) const;
 
+  // The row's own counts and tables, for judging a row rather than reading it.
+  size_t column_count() const { return column_count_; }  // as the row was written
+  size_t variable_count() const { return var_count_; }
+  // The variable-column offset table's entry i, i <= variable_count() (the last is the end of
+  // the variable data); all data lies before data_end().
+  size_t VariableOffset(size_t i) const { return LoadU16(row_ + offsets_at_ - 2 * i); }
+  size_t data_end() const { return fixed_end_; }
+
  private:
   std::string Where() const { return cache_.Where(page_); }
   [[noreturn]] void Overrun(const Column& column, size_t start, size_t end) const;

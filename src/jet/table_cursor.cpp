@@ -41,6 +41,9 @@ bool TableCursor::Next() {
         moved_page_ = std::move(moved.page);
       }
       decoder_.Decode(data, length, where, &values_);
+      row_data_ = data;
+      row_length_ = length;
+      row_page_ = where;
       return true;
     }
     page_.reset();

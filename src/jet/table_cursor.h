@@ -35,6 +35,10 @@ class TableCursor {
   // Where the current row's header slot is (the row's identity in indexes).
   PageNumber page() const { return page_ ? page_->number : 0; }
   int slot() const { return slot_ - 1; }
+  // The current row's stored bytes (where a moved row's data really is), valid until Next().
+  const uint8_t* row_data() const { return row_data_; }
+  size_t row_length() const { return row_length_; }
+  PageNumber row_page() const { return row_page_; }
 
  private:
   PageCache& cache_;
@@ -47,6 +51,9 @@ class TableCursor {
   int slot_ = 0;
   int slot_count_ = 0;
   bool done_ = false;
+  const uint8_t* row_data_ = nullptr;
+  size_t row_length_ = 0;
+  PageNumber row_page_ = 0;
   std::vector<Value> values_;
 };
 

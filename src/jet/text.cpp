@@ -87,6 +87,38 @@ void DecodeText(const uint8_t* data, size_t length, std::string* out) {
   if (pending_high != 0) base::AppendUtf8(base::kReplacementCharacter, out);
 }
 
+std::string TextFlaw(const uint8_t* data, size_t length) {
+  // The units as DecodeText walks them: one byte each in the compressed stretches.
+  const bool compressible = length >= 2 && data[0] == 0xFF && data[1] == 0xFE;
+  bool compressed = compressible;
+  char16_t high = 0;
+  auto hex = [](unsigned unit) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text = "U+";
+    for (int shift = 12; shift >= 0; shift -= 4) text += kDigits[(unit >> shift) & 15];
+    return text;
+  };
+  for (size_t i = compressible ? 2 : 0; i < length;) {
+    if (compressible && data[i] == 0) {
+      compressed = !compressed;
+      ++i;
+      continue;
+    }
+    char16_t unit = data[i];
+    if (!compressed) {
+      if (i + 1 >= length) break;
+      unit = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+    }
+    i += compressed ? 1 : 2;
+    const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+    if (high != 0 && !low) return "half of a surrogate pair (" + hex(high) + ")";
+    if (high == 0 && low) return "half of a surrogate pair (" + hex(unit) + ")";
+    high = unit >= 0xD800 && unit <= 0xDBFF ? unit : 0;
+  }
+  if (high != 0) return "half of a surrogate pair (" + hex(high) + ")";
+  return "";
+}
+
 std::string DecodeText(const uint8_t* data, size_t length) {
   std::string out;
   DecodeText(data, length, &out);

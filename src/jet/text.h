@@ -20,6 +20,11 @@ std::string DecodeText(const uint8_t* data, size_t length);
 // least 3, else UTF-16LE.
 std::string EncodeText(std::string_view utf8, bool compress);
 
+// What makes a stored Text or Memo value (as DecodeText reads it) one that no text typed into
+// Access gives: half of a surrogate pair, which has no UTF-8 form (DecodeText makes it U+FFFD).
+// "" when the value is sound. (Access itself stores U+0000 in some of its tables: not a flaw.)
+std::string TextFlaw(const uint8_t* data, size_t length);
+
 // Case-insensitive comparison of two UTF-8 names, folding the letters Jet folds in its General
 // sort order for Latin, Greek and Cyrillic scripts (table and column names are compared this way).
 bool NamesEqual(std::string_view a, std::string_view b);

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "check_damage.h"
 #include "jet/byte_order.h"
 #include "jet/index_page.h"
 #include "support/test_env.h"
@@ -191,6 +192,42 @@ TEST_F(CheckDamage, NamesACatalogueRowRenamedWithoutItsIndexEntry) {
             std::string::npos)
       << Errors();
   EXPECT_NE(Errors().find("the row's values give"), std::string::npos);
+}
+
+TEST_F(CheckDamage, APageMapThatLosesRowsOrListsAnotherTablesPageIsDamage) {
+  // One zeroed byte of tblEmployee's page map: its rows there are lost to every reader.
+  const jet::PageNumber rows_page = checktest::FirstRowPage(bytes_, "tblEmployee");
+  bytes_[checktest::MapByte(bytes_, "tblEmployee", false, rows_page)] = 0;
+  std::string errors = Errors();
+  EXPECT_NE(errors.find("table tblEmployee: the definition counts 40 rows, the table holds "),
+            std::string::npos)
+      << errors;
+  jet::Database db = jet::Database::OpenMemory("VELDA.mdb", bytes_, "qarnivel");
+  const std::optional<std::string> first = jet::FirstDamage(db);
+  ASSERT_TRUE(first.has_value());
+  EXPECT_NE(first->find("table tblEmployee"), std::string::npos) << *first;
+
+  // tblEmployee's map also lists a page of tblLeave_Header's rows: mdb-reader refuses the table
+  // (another version read the other table's rows as its own).
+  SetUp();
+  const jet::PageNumber other = checktest::FirstRowPage(bytes_, "tblLeave_Header");
+  const size_t byte = checktest::MapByte(bytes_, "tblEmployee", false, other);
+  bytes_[byte] = static_cast<char>(bytes_[byte] | (1 << (other % 8)));
+  errors = Errors();
+  EXPECT_NE(errors.find("table tblEmployee: its page map lists page " + std::to_string(other) +
+                        ", which is not one of its data pages"),
+            std::string::npos)
+      << errors;
+}
+
+TEST_F(CheckDamage, TheGateIsQuietOnASoundFileAndNamesTheFirstErrorOtherwise) {
+  jet::Database sound = jet::Database::OpenMemory("VELDA.mdb", bytes_, "qarnivel");
+  EXPECT_EQ(jet::FirstDamage(sound), std::nullopt);
+
+  const size_t count = employee_def_ * kPage + 16;
+  bytes_[count] = static_cast<char>(bytes_[count] + 1);
+  jet::Database damaged = jet::Database::OpenMemory("VELDA.mdb", bytes_, "qarnivel");
+  EXPECT_EQ(jet::FirstDamage(damaged), CheckBytes(bytes_).errors.front());
 }
 
 }  // namespace

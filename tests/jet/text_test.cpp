@@ -35,6 +35,22 @@ TEST(DecodeText, SurrogatePairsAndBrokenOnes) {
   EXPECT_EQ(Decode({0x3D, 0xD8}), "\xEF\xBF\xBD");
 }
 
+std::string Flaw(const std::vector<uint8_t>& bytes) {
+  return jet::TextFlaw(bytes.data(), bytes.size());
+}
+
+TEST(TextFlaw, NamesHalfASurrogatePairWhereverTheDecoderWouldWriteUFFFD) {
+  EXPECT_EQ(Flaw({0x3D, 0xD8, 0x00, 0xDE}), "");            // a whole pair
+  EXPECT_EQ(Flaw({'a', 0x00, 0x00, 0x00, 'b', 0x00}), "");  // Access keeps U+0000 in its tables
+  EXPECT_EQ(Flaw({0xFF, 0xFE, 'x', 0x00, 0x87, 0x65, 0x12}), "");
+  EXPECT_EQ(Flaw({0x3D, 0xD8, 'a', 0}), "half of a surrogate pair (U+D83D)");
+  EXPECT_EQ(Flaw({'a', 0, 0x00, 0xDE}), "half of a surrogate pair (U+DE00)");
+  EXPECT_EQ(Flaw({0x3D, 0xD8}), "half of a surrogate pair (U+D83D)");
+  // In compressed text, a switch back to one-byte characters cuts a pair in two.
+  EXPECT_EQ(Flaw({0xFF, 0xFE, 0x00, 0x3D, 0xD8, 0x00, 'a'}), "half of a surrogate pair (U+D83D)");
+  EXPECT_EQ(Flaw({0xFF, 0xFE, 0x00, 0x3D, 0xD8, 0x01, 0xDC}), "");
+}
+
 TEST(NamesEqual, FoldsCaseLikeAccessNames) {
   EXPECT_TRUE(jet::NamesEqual("tblEmployee", "TBLEMPLOYEE"));
   EXPECT_TRUE(jet::NamesEqual("Größe", "GRÖßE"));
