@@ -10,6 +10,7 @@
 #include "base/utf16.h"
 #include "db/dsn_registration.h"
 #include "db/error.h"
+#include "db/source_check.h"
 #include "db/source_session.h"
 #include "input/date_time_stamp.h"
 #include "input/field_focus.h"
@@ -78,6 +79,19 @@ bool frmConvert_To_MySQL::OpenSource(const std::string& path) {
       "file is the correct database.",
       kConnectionFail);
   txtSource_Path_MDB.SetFocus();
+  return false;
+}
+
+bool frmConvert_To_MySQL::SourceIsSound(const std::string& path) {
+  const std::optional<std::string> damage =
+      db::FirstDamageOf(std::string(base::TrimSpaces(path)), db::kSourcePassword);
+  if (!damage) return true;
+  // A damaged file loses rows in a copy, and a relink would drop tables whose only other copy
+  // is the equally damaged backup: refused before anything changes.
+  Say(path + " is damaged: " + *damage +
+          ". Nothing was changed. Make a copy of the file, open it in Access and run Compact "
+          "and Repair Database on it, then try again.",
+      "Error");
   return false;
 }
 

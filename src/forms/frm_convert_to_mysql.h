@@ -135,6 +135,9 @@ class frmConvert_To_MySQL {
   // commands do. Shows the command's message when either stays closed; an error the driver
   // raises reaches the command's trap.
   bool OpenSessions(const std::string& path);
+  // The engine's check of the file at `path` before a work command uses it; false, after the
+  // message that names the first damage, for a damaged file.
+  bool SourceIsSound(const std::string& path);
   // The refresh-link command's dated backup copy of the file at `path`, made with the source
   // session closed. False, after the command's message, when no copy was made; an error of the
   // copy reaches the command's trap.

@@ -16,6 +16,7 @@ void frmConvert_To_MySQL::Confirm_Click() {
     const std::string path = txtSource_Path_MDB.Text();
     if (!SourcePathExists(path)) return;
     if (!OpenSessions(path)) return;
+    if (!SourceIsSound(path)) return;
 
     migrate_password_success_ = "NO";
     screen_.SetPointer(ui::Pointer::kArrow);

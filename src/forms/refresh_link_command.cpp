@@ -40,6 +40,7 @@ void frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click() {
     // For this command the MySQL session only proves that the server can be reached; the links
     // use the data source.
     if (!OpenSessions(path)) return;
+    if (!SourceIsSound(path)) return;
 
     ProgressScope progress(screen_);
     screen_.ShowProgress(ui::Progress::Step("Backup copy"));
