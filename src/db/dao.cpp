@@ -12,6 +12,7 @@
 #include "db/odbc/remote_table.h"
 #include "jet/database.h"
 #include "jet/date_time.h"
+#include "jet/leftovers.h"
 #include "jet/odbc_link.h"
 
 namespace db::dao {
@@ -54,6 +55,10 @@ class JetDatabase : public Database {
   }
 
   bool CanLinkTables() const override { return true; }
+
+  size_t RemoveLeftovers() override {
+    return EngineCall([&] { return jet::RemoveLeftovers(database_); });
+  }
 
   // Jet asks the ODBC source for the table's structure and caches it in the file with the link.
   void AppendTableDef(const TableDef& def) override {

@@ -1,6 +1,7 @@
 #ifndef MDBTOMYSQL_DB_DAO_H_
 #define MDBTOMYSQL_DB_DAO_H_
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +57,11 @@ class Database {
   virtual void RefreshLink(const TableDef& /*def*/) {
     throw Error(kNotSupported, "Refreshing a linked table is not supported by this engine yet.");
   }
+
+  // Removes what a link or a drop stopped part way left in the file (rows no lookup reaches,
+  // permission rows of objects that are gone), so that a relink after a crash needs no manual
+  // step. Returns the rows removed. Raises db::Error as the writes do.
+  virtual size_t RemoveLeftovers() { return 0; }
 
   // DAO's "Operation is not supported for this type of object."
   static constexpr long kNotSupported = 3251;

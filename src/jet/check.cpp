@@ -300,6 +300,14 @@ class Checker {
       }
     }
     for (size_t i = 0; i < rows.size(); ++i) {
+      if (found[i] && real == 0 && def.page != kCataloguePage &&
+          leftovers.count(rows[i].where.Word()) != 0) {
+        // Found by its index or not, a permission row of an object that is gone protects
+        // nothing: what a stopped link or drop leaves, which the next relink removes.
+        report_.unreachable_rows.push_back(where + ": row " + Pointer(rows[i].where) +
+                                           " gives permissions on an object the catalogue does "
+                                           "not name");
+      }
       if (found[i] || (ignore_nulls && rows[i].null_keys[real])) continue;
       const std::string text = where + ": row " + Pointer(rows[i].where) + " has no entry in the index";
       if (leftovers.count(rows[i].where.Word()) != 0) {

@@ -5,6 +5,7 @@
 
 #include "jet/byte_order.h"
 #include "jet/index_edit.h"
+#include "jet/row_removal.h"
 #include "jet/index_key.h"
 #include "jet/index_page.h"
 #include "jet/page_allocator.h"
@@ -15,77 +16,6 @@
 
 namespace jet {
 namespace {
-
-// Deleted, and "moved" so that no reader follows it.
-constexpr uint16_t kSlotDeleted = kSlotDeletedFlag | kSlotOverflowFlag;
-
-// A row found by a scan: where its header slot is, and its values.
-struct FoundRow {
-  RowPointer where;
-  std::vector<Value> values;
-};
-
-// The position in def.columns of column `column`, which `def` must have.
-int ColumnPosition(const TableDef& def, const char* column, const std::string& table,
-                   const std::string& file_name) {
-  return static_cast<int>(&RequireColumn(def, column, table, file_name) - def.columns.data());
-}
-
-// The rows of `def` that `match` accepts.
-template <typename Match>
-std::vector<FoundRow> FindRows(PageCache& cache, const std::shared_ptr<const TableDef>& def,
-                               Match match) {
-  std::vector<FoundRow> rows;
-  TableCursor cursor(cache, def);
-  while (cursor.Next()) {
-    if (!match(cursor.values())) continue;
-    rows.push_back(
-        FoundRow{RowPointer{cursor.page(), static_cast<uint8_t>(cursor.slot())}, cursor.values()});
-  }
-  return rows;
-}
-
-// Checks, before anything is written, that each row's entry in each index of `def` has the key
-// its values give; an entry already gone (a drop run again) is fine. A mismatch means this
-// engine would not find or keep the entry right: refuse.
-void VerifyEntries(PageCache& cache, const TableDef& def, const std::vector<FoundRow>& rows,
-                   const std::string& table) {
-  for (const RealIndex& index : def.real_indexes) {
-    IndexTree tree = ReadIndexTree(cache, index, def.page);
-    for (const FoundRow& row : rows) {
-      std::optional<std::string> key = EncodeIndexKey(def, index, row.values);
-      for (const IndexEntry& e : tree.entries) {
-        if (e.row.Word() != row.where.Word()) continue;
-        if (!key || *key != e.key()) {
-          throw Error(cache.file_name() + ": an index of " + table +
-                      " holds a key this engine does not compute for the row at page " +
-                      std::to_string(row.where.page) + "; nothing was written");
-        }
-      }
-    }
-  }
-}
-
-// Sets the deleted flags of `rows`' slots and lowers the row count of `def` by their number,
-// as one step.
-void DeleteRows(PageCache& cache, const TableDef& def, const std::vector<FoundRow>& rows) {
-  if (rows.empty()) return;
-  for (const FoundRow& row : rows) {
-    Page& page = cache.Modify(row.where.page);
-    uint8_t* slot = page.bytes.data() + kDataPageHeader + 2 * row.where.row;
-    StoreU16(slot, static_cast<uint16_t>(LoadU16(slot) | kSlotDeleted));
-  }
-  AddToRowCount(cache, def, -static_cast<int32_t>(rows.size()));
-  cache.Flush();
-}
-
-// Removes the rows' entries from every index of `def`, indexes in `order`.
-void RemoveEntries(PageCache& cache, const TableDef& def, const std::vector<size_t>& order,
-                   const std::vector<FoundRow>& rows) {
-  std::vector<RowPointer> pointers;
-  for (const FoundRow& row : rows) pointers.push_back(row.where);
-  for (size_t i : order) RemoveIndexEntries(cache, def.real_indexes[i], def.page, pointers);
-}
 
 // Refuses a table that takes part in a relationship (MSysRelationships): dropping it would leave
 // the relationship pointing at nothing.

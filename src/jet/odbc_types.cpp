@@ -134,7 +134,12 @@ NewTableDef LinkStructure(const RemoteTable& remote) {
 std::string RemoteInfo(const RemoteTable& remote) {
   std::string out;
   for (const RemoteColumn& c : remote.columns) {
-    AppendLittleEndian(&out, static_cast<uint16_t>(c.sql_type), 2);
+    // Jet keeps the ODBC 2 codes of dates and times, as Access writes them.
+    int16_t type = c.sql_type;
+    if (type == kSqlDate) type = kSqlDateV2;
+    if (type == kSqlTime) type = kSqlTimeV2;
+    if (type == kSqlTimestamp) type = kSqlTimestampV2;
+    AppendLittleEndian(&out, static_cast<uint16_t>(type), 2);
     AppendLittleEndian(&out, std::min<uint32_t>(c.size, 0xFFFF), 2);
     AppendLittleEndian(&out, static_cast<uint16_t>(c.digits), 2);
   }

@@ -70,7 +70,8 @@ struct RemoteTable {
 // than 10 are left out.
 NewTableDef LinkStructure(const RemoteTable& remote);
 
-// The RmtInfoLong bytes of a link: per column, in column order, the ODBC SQL type, size and
+// The RmtInfoLong bytes of a link: per column, in column order, the ODBC SQL type (dates and
+// times by their ODBC 2 codes 9, 10, 11, as Access writes them), size and
 // decimal digits as 16-bit little-endian numbers.
 std::string RemoteInfo(const RemoteTable& remote);
 

@@ -1,6 +1,5 @@
 #include "jet/permissions.h"
 
-#include <map>
 #include <optional>
 
 #include "jet/row.h"
@@ -14,25 +13,19 @@ std::vector<Ace> NewTableAces(Database& db, int32_t tables_id) {
   const int object_at = def.ColumnIndex("ObjectId"), sid_at = def.ColumnIndex("SID"),
             acm_at = def.ColumnIndex("ACM");
   if (object_at < 0 || sid_at < 0 || acm_at < 0) return {};
-  std::map<int64_t, std::vector<Ace>> by_object;
+  // As Access gives a new object its permissions: one row for each SID that holds full access
+  // on the Tables container, with that access, not inheritable.
+  std::vector<Ace> aces;
   TableCursor rows = db.OpenTable("MSysACEs");
   while (rows.Next()) {
-    const std::optional<int64_t> object = IntegerValue(rows[object_at]);
     const Binary* sid = std::get_if<Binary>(&rows[sid_at]);
-    if (!object || sid == nullptr) continue;
-    by_object[*object].push_back(
-        Ace{sid->bytes, IntegerValue(rows[acm_at]).value_or(kFullAccessAcm)});
+    if (sid == nullptr || IntegerValue(rows[object_at]) != tables_id ||
+        IntegerValue(rows[acm_at]) != kFullAccessAcm) {
+      continue;
+    }
+    aces.push_back(Ace{sid->bytes, kFullAccessAcm, false});
   }
-  for (const CatalogueEntry& table : db.Tables()) {
-    if (table.kind != TableKind::kLocal) continue;
-    auto found = by_object.find(table.id);
-    if (found != by_object.end() && !found->second.empty()) return found->second;
-  }
-  std::vector<Ace> aces;
-  for (const Ace& owner : by_object[tables_id]) {
-    aces.push_back(Ace{owner.sid, kFullAccessAcm});
-  }
-  if (aces.empty()) aces.push_back(Ace{kDefaultOwnerSid, kFullAccessAcm});
+  if (aces.empty()) aces.push_back(Ace{kDefaultOwnerSid, kFullAccessAcm, false});
   return aces;
 }
 

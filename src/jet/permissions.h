@@ -17,15 +17,15 @@ struct Ace {
   bool inheritable = false;
 };
 
-// What Access gives a new table's owners.
+// What Access gives a new table's owners (the mask without the right to change the owner).
 constexpr int64_t kFullAccessAcm = 0x000FFEFF;
 // The SID that owns objects when the file names none (§5.4).
 constexpr char kDefaultOwnerSid[] = "\xA6\x33";
 
-// The permissions a new table gets: those of the file's first user table that has some (Access
-// gives every new table the same owners), else one full-access row per owner of the Tables
-// container (whose Id is `tables_id`), else one for kDefaultOwnerSid. None when the file has no
-// MSysACEs (or one without its columns).
+// The permissions a new table gets, as Access gives them: one row for each SID whose mask on the
+// Tables container (whose Id is `tables_id`) is kFullAccessAcm, with that mask, not inheritable;
+// one for kDefaultOwnerSid when the container has none. None when the file has no MSysACEs (or
+// one without its columns).
 std::vector<Ace> NewTableAces(Database& db, int32_t tables_id);
 
 // The MSysACEs rows (`def`) that give object `object_id` the permissions `aces`. Throws

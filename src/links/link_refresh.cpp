@@ -199,7 +199,18 @@ bool LinkRefresh::CanLinkBeforeDropping() {
   for (const std::string& table_name : outcome_.tables) to_walk |= table_name != kExcludedTable;
   if (!to_walk) return true;
   try {
-    if (open_database_(source_path_, false, false, DaoConnect())->CanLinkTables()) return true;
+    std::unique_ptr<db::dao::Database> dbs = open_database_(source_path_, false, false, DaoConnect());
+    if (dbs->CanLinkTables()) {
+      // What an earlier relink stopped part way left goes first: the links written now then
+      // leave a file that checks clean.
+      try {
+        dbs->RemoveLeftovers();
+      } catch (const std::exception& e) {
+        if (StopsTheWalk(e)) return false;
+        Skip("removing what an interrupted relink left", e);
+      }
+      return true;
+    }
     outcome_.failure = "Linked tables are not supported by this engine yet: nothing was dropped.";
   } catch (const std::exception& e) {
     Skip("opening " + source_path_ + " for its table definitions", e);

@@ -101,6 +101,14 @@ TEST(OdbcTypes, RemoteInfoRecordsEachColumnsTypeSizeAndDigits) {
                                             "\x03\x00\x13\x00\x04\x00",
                                             12))
       << "a size above 65535 is recorded as 65535";
+  // Dates and times by their ODBC 2 codes, as in the link Access wrote.
+  t.columns = {{"d", jet::kSqlDate, 10, 0, false, false},
+               {"t", jet::kSqlTime, 8, 0, false, false},
+               {"ts", jet::kSqlTimestamp, 19, 0, false, false}};
+  EXPECT_EQ(jet::RemoteInfo(t), std::string("\x09\x00\x0A\x00\x00\x00"
+                                            "\x0A\x00\x08\x00\x00\x00"
+                                            "\x0B\x00\x13\x00\x00\x00",
+                                            18));
 }
 
 }  // namespace
