@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <exception>
 
+#include "app/qt_label.h"
 #include "app/qt_line_edit.h"
 #include "app/qt_password_prompt.h"
 #include "app/qt_pictures.h"
@@ -26,15 +27,10 @@ QFont Arial(double points) {
   return font;
 }
 
-QLabel* AddLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
-                 int width, int height) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
+QLabel* AddFieldLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                      int width, int height) {
+  QLabel* label = AddLabel(parent, name, caption, left, top, width, height);
   label->setFont(Arial(9));
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  PlaceInTwips(*label, left, top, width, height);
-  // Labels lie under the other controls, as they did in the window's original toolkit.
-  label->lower();
   return label;
 }
 
@@ -82,23 +78,23 @@ QtMainWindow::QtMainWindow()
 
   QGroupBox* database_frame =
       AddFrame(this, "FrameDatabase", QStringLiteral("MySQL Connection"), 120, 120, 8412, 2652);
-  AddLabel(database_frame, "lblTCP_IP_Server", QStringLiteral("TCP/IP Server :"), 720, 648, 1332,
-           252);
+  AddFieldLabel(database_frame, "lblTCP_IP_Server", QStringLiteral("TCP/IP Server :"), 720, 648,
+                1332, 252);
   FieldLineEdit* server = AddField(database_frame, "txtTCP_IP_Server", 2280, 600, 2895, 350, 255);
   // The port's label starts under the server field: its text stands at its right end, beside
   // the port field, where it can be seen.
-  AddLabel(database_frame, "lblPort", QStringLiteral("Port :"), 4800, 648, 972, 252)
+  AddFieldLabel(database_frame, "lblPort", QStringLiteral("Port :"), 4800, 648, 972, 252)
       ->setAlignment(Qt::AlignRight | Qt::AlignTop);
   FieldLineEdit* port = AddField(database_frame, "txtPort", 6000, 600, 1215, 350, 7);
   QFont times(QStringLiteral("Times New Roman"));
   times.setPointSizeF(9);
   port->setFont(times);
-  AddLabel(database_frame, "lblDatabase", QStringLiteral("Database :"), 720, 1128, 1332, 252);
+  AddFieldLabel(database_frame, "lblDatabase", QStringLiteral("Database :"), 720, 1128, 1332, 252);
   FieldLineEdit* database = AddField(database_frame, "txtDatabase", 2280, 1080, 2895, 350, 255);
   database->setReadOnly(true);
-  AddLabel(database_frame, "lblUser", QStringLiteral("User :"), 720, 1608, 1332, 252);
+  AddFieldLabel(database_frame, "lblUser", QStringLiteral("User :"), 720, 1608, 1332, 252);
   FieldLineEdit* user = AddField(database_frame, "txtUser", 2280, 1560, 2895, 350, 255);
-  AddLabel(database_frame, "lblPassword", QStringLiteral("Password :"), 720, 2088, 1332, 252);
+  AddFieldLabel(database_frame, "lblPassword", QStringLiteral("Password :"), 720, 2088, 1332, 252);
   FieldLineEdit* password = AddField(database_frame, "txtPassword", 2280, 2040, 2895, 350, 255);
   UseAsteriskEcho(*password);
   QPushButton* test =
@@ -110,8 +106,8 @@ QtMainWindow::QtMainWindow()
 
   QGroupBox* source_frame =
       AddFrame(this, "FrameSource", QStringLiteral("Source"), 120, 2880, 8412, 1092);
-  AddLabel(source_frame, "lblMDB_Source_Path", QStringLiteral("Source path (.mdb)"), 360, 360, 2172,
-           252);
+  AddFieldLabel(source_frame, "lblMDB_Source_Path", QStringLiteral("Source path (.mdb)"), 360, 360,
+                2172, 252);
   FieldLineEdit* source_path =
       AddField(source_frame, "txtSource_Path_MDB", 360, 600, 7212, 350, 255);
   QPushButton* browse = AddButton(source_frame, "cmdSourcePath", QString(), 7680, 600, 444, 350);
