@@ -97,8 +97,8 @@ QtMainWindow::QtMainWindow()
   AddFieldLabel(database_frame, "lblPassword", QStringLiteral("Password :"), 720, 2088, 1332, 252);
   FieldLineEdit* password = AddField(database_frame, "txtPassword", 2280, 2040, 2895, 350, 255);
   UseAsteriskEcho(*password);
-  QPushButton* test =
-      AddButton(database_frame, "cmdTest", QStringLiteral("Test"), 6000, 1080, 1215, 375);
+  test_ = AddButton(database_frame, "cmdTest", QStringLiteral("Test"), 6000, 1080, 1215, 375);
+  QPushButton* test = test_;
   QPushButton* reset =
       AddButton(database_frame, "cmdReset", QStringLiteral("Reset"), 6000, 2040, 1215, 375);
   test->setFont(Arial(8.4));
@@ -208,7 +208,12 @@ void QtMainWindow::Run(const std::function<void()>& handler) {
 }
 
 void QtMainWindow::SetEnabled(Button button, bool enabled) {
-  (button == Button::kConfirm ? confirm_ : create_connection_)->setEnabled(enabled);
+  QPushButton* target = button == Button::kConfirm ? confirm_ : create_connection_;
+  // A disabled button hands its focus to the next in the tab order, which after Migrate is Exit,
+  // where the next Space would end the program. The button was clicked after an edit of the
+  // settings: testing them again is what the person needs next.
+  if (!enabled && target->hasFocus()) test_->setFocus(Qt::OtherFocusReason);
+  target->setEnabled(enabled);
 }
 
 void QtMainWindow::ShowPasswordPrompt(std::string& migrate_password_success) {

@@ -47,6 +47,7 @@ class QtMainWindow : public QWidget, public forms::MainWindowView {
 
   QtScreen screen_;
   QtFileChooser chooser_;
+  QPushButton* test_ = nullptr;
   QPushButton* confirm_ = nullptr;
   QPushButton* create_connection_ = nullptr;
   std::unique_ptr<QtTextField> source_path_, server_, port_, database_, user_, password_;
