@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <utility>
 
 namespace app {
@@ -31,6 +35,19 @@ void QtScreen::SetMessageBoxHook(std::function<void(QMessageBox&)> hook) {
   Hook() = std::move(hook);
 }
 
+void MakeRoomForTitle(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  font.setBold(true);
+  // A quarter more than our idea of the title font, for a larger one of the window system's;
+  // eight line heights for the icon, the buttons and the bar's margins.
+  const QFontMetrics metrics(font);
+  const int width = metrics.horizontalAdvance(box.windowTitle()) * 5 / 4 + 8 * metrics.height();
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 void QtScreen::MessageBox(const std::string& text, const std::string& title, ui::Icon icon,
                           const std::string& details) {
   SetPointer(ui::Pointer::kArrow);
@@ -38,6 +55,7 @@ void QtScreen::MessageBox(const std::string& text, const std::string& title, ui:
                   QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);
   if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
+  MakeRoomForTitle(box);
   if (Hook()) {
     Hook()(box);
     return;

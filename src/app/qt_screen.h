@@ -11,7 +11,8 @@ class QMessageBox;
 namespace app {
 
 // The screen of the Qt windows: message boxes are QMessageBoxes (OK only, details behind the
-// details button), the hourglass is the application's override cursor.
+// details button, wide enough for their whole title), the hourglass is the application's
+// override cursor.
 class QtScreen : public ui::Screen {
  public:
   void MessageBox(const std::string& text, const std::string& title, ui::Icon icon,
@@ -22,6 +23,10 @@ class QtScreen : public ui::Screen {
   // box ready to show. An empty hook restores the modal run.
   static void SetMessageBoxHook(std::function<void(QMessageBox&)> hook);
 };
+
+// Widens `box` so that the window system can draw its whole title: the title bar's font is often
+// bold and larger than the box's, and an icon and buttons share the bar with it.
+void MakeRoomForTitle(QMessageBox& box);
 
 }  // namespace app
 
