@@ -7,11 +7,13 @@
 #include <QScreen>
 #include <exception>
 
+#include "app/qt_command_thread.h"
 #include "app/qt_label.h"
 #include "app/qt_line_edit.h"
 #include "app/qt_password_prompt.h"
 #include "app/qt_pictures.h"
 #include "app/qt_twips.h"
+#include "app/qt_ui_thread.h"
 #include "forms/start_values.h"
 
 namespace app {
@@ -68,6 +70,7 @@ QPushButton* QtMainWindow::AddButton(QWidget* parent, const char* name, const QS
 QtMainWindow::QtMainWindow()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      screen_(this),
       chooser_(this) {
   setObjectName("frmConvert_To_MySQL");
   setWindowTitle(QStringLiteral("MDB To MySQL"));
@@ -171,9 +174,16 @@ QtMainWindow::QtMainWindow()
     connect(button, &QPushButton::clicked, this,
             [this, handler] { Run([this, handler] { (form_.get()->*handler)(); }); });
   };
-  click(confirm_, &forms::frmConvert_To_MySQL::Confirm_Click);
-  click(create_connection_, &forms::frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click);
-  click(test, &forms::frmConvert_To_MySQL::cmdTest_Click);
+  // The commands that talk to the databases may take minutes: the windows stay alive meanwhile.
+  auto long_click = [this](QPushButton* button, void (forms::frmConvert_To_MySQL::*handler)()) {
+    connect(button, &QPushButton::clicked, this, [this, handler] {
+      RunCommandThread(*this,
+                       [this, handler] { Run([this, handler] { (form_.get()->*handler)(); }); });
+    });
+  };
+  long_click(confirm_, &forms::frmConvert_To_MySQL::Confirm_Click);
+  long_click(create_connection_, &forms::frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click);
+  long_click(test, &forms::frmConvert_To_MySQL::cmdTest_Click);
   click(reset, &forms::frmConvert_To_MySQL::cmdReset_Click);
   click(exit, &forms::frmConvert_To_MySQL::cmdExit_Click);
   click(browse, &forms::frmConvert_To_MySQL::cmdSourcePath_Click);
@@ -208,20 +218,31 @@ void QtMainWindow::Run(const std::function<void()>& handler) {
 }
 
 void QtMainWindow::SetEnabled(Button button, bool enabled) {
-  QPushButton* target = button == Button::kConfirm ? confirm_ : create_connection_;
-  // A disabled button hands its focus to the next in the tab order, which after Migrate is Exit,
-  // where the next Space would end the program. The button was clicked after an edit of the
-  // settings: testing them again is what the person needs next.
-  if (!enabled && target->hasFocus()) test_->setFocus(Qt::OtherFocusReason);
-  target->setEnabled(enabled);
+  OnUiThread([&] {
+    QPushButton* target = button == Button::kConfirm ? confirm_ : create_connection_;
+    // A disabled button hands its focus to the next in the tab order, which after Migrate is
+    // Exit, where the next Space would end the program. The button was clicked after an edit of
+    // the settings: testing them again is what the person needs next.
+    if (!enabled && target->hasFocus()) test_->setFocus(Qt::OtherFocusReason);
+    target->setEnabled(enabled);
+  });
 }
 
 void QtMainWindow::ShowPasswordPrompt(std::string& migrate_password_success) {
-  // No owner: the prompt is modal to the whole program.
-  QtPasswordPrompt prompt(migrate_password_success);
-  prompt.ShowModal();
+  OnUiThread([&] {
+    {
+      // No owner: the prompt is modal to the whole program.
+      QtPasswordPrompt prompt(migrate_password_success);
+      prompt.ShowModal();
+    }
+    // The prompt is gone and the window repainted where it stood before the command goes on:
+    // the engine's first statement comes right after, and the prompt must not seem to stay.
+    QGuiApplication::sync();
+  });
 }
 
-void QtMainWindow::EndProgram() { QCoreApplication::exit(0); }
+void QtMainWindow::EndProgram() {
+  OnUiThread([] { QCoreApplication::exit(0); });
+}
 
 }  // namespace app
