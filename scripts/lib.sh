@@ -94,3 +94,36 @@ stop_private_mariadb() {
   done
   kill -KILL "$pid" 2>/dev/null || true
 }
+
+# Starts the private MariaDB servers of a test run under $1, the second one for the tests that
+# move to another server, and a private ODBC folder there (the driver under the system's name and
+# a user data source file of the run's own), and exports what the tests read. Sets
+# TEST_SERVER_PIDS for stop_test_servers.
+start_test_servers() {
+  local dir=$1
+  local port port2 pid
+  port="$(free_port 23306)"
+  pid="$(start_private_mariadb "$dir/mysql" "$port")"
+  TEST_SERVER_PIDS="$pid"
+  port2="$(free_port $((port + 1)))"
+  pid="$(start_private_mariadb "$dir/mysql2" "$port2")"
+  TEST_SERVER_PIDS="$TEST_SERVER_PIDS $pid"
+  say "test MariaDB: ports $port and $port2, pids $TEST_SERVER_PIDS"
+
+  mkdir -p "$dir/odbc"
+  write_driver_template "$dir/odbc/driver.tmpl"
+  export ODBCSYSINI="$dir/odbc"
+  export ODBCINI="$dir/odbc/odbc.ini"
+  : >"$ODBCSYSINI/odbcinst.ini"
+  odbcinst -i -d -f "$dir/odbc/driver.tmpl" >/dev/null
+
+  export MDB_TEST_MYSQL_PORT="$port" MDB_TEST_MYSQL_SOCKET="$dir/mysql/mysqld.sock"
+  export MDB_TEST_MYSQL_PORT2="$port2" MDB_TEST_MYSQL_SOCKET2="$dir/mysql2/mysqld.sock"
+  export MDB_TEST_RUN_DIR="$dir"
+}
+
+stop_test_servers() {
+  local pid
+  for pid in ${TEST_SERVER_PIDS:-}; do stop_private_mariadb "$pid"; done
+  TEST_SERVER_PIDS=""
+}
