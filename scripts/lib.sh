@@ -6,7 +6,7 @@ MDB_DRIVER_LIB="/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so"
 
 MDB_PACKAGES=(cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev
   mariadb-server-core mariadb-client odbc-mariadb unixodbc unixodbc-dev
-  qt6-base-dev libxml2-dev mdbtools xvfb xauth x11-utils xdotool fonts-liberation2)
+  qt6-base-dev libxml2-dev mdbtools xvfb xauth x11-utils xdotool openbox fonts-liberation2)
 
 say() { printf '%s\n' "$*" >&2; }
 
@@ -126,4 +126,28 @@ stop_test_servers() {
   local pid
   for pid in ${TEST_SERVER_PIDS:-}; do stop_private_mariadb "$pid"; done
   TEST_SERVER_PIDS=""
+}
+
+# Runs "$@" on a private X server whose windows openbox manages, as on a desktop: 1024 x 768 at
+# 96 dots per inch, the logical DPI the windows were designed at. Returns the command's status.
+run_on_private_desktop() {
+  xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -dpi 96" \
+    bash -c 'source "$0" && desktop_session "$@"' "${BASH_SOURCE[0]}" "$@"
+}
+
+# Inside the X server of run_on_private_desktop: openbox, once it manages the screen, then the
+# command; openbox goes with it.
+desktop_session() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  local wm=$!
+  local i
+  for i in $(seq 1 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+  done
+  local status=0
+  "$@" || status=$?
+  kill "$wm" 2>/dev/null || true
+  wait "$wm" 2>/dev/null || true
+  return "$status"
 }

@@ -391,14 +391,14 @@ TEST(Screenshot, BothWindows) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QTest::qWait(300);
   const QString dir = QString::fromUtf8(folder);
-  EXPECT_TRUE(window.grab().save(dir + "/main_window.png"));
+  EXPECT_TRUE(window.grab().save(dir + "/main_window_client.png"));
   std::string answer;
   QtPasswordPrompt prompt(answer);
   prompt.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&prompt));
   QTest::keyClicks(prompt.findChild<QLineEdit*>("txtPassword"), "1234");
   QTest::qWait(300);
-  EXPECT_TRUE(prompt.grab().save(dir + "/password_prompt.png"));
+  EXPECT_TRUE(prompt.grab().save(dir + "/password_prompt_client.png"));
   // The two small pictures, eight times their size, to look at their pixels.
   EXPECT_TRUE(BrowsePicture().scaled(128, 128).save(dir + "/browse_picture_x8.png"));
   EXPECT_TRUE(ProgramIcon().pixmap(16, 16).scaled(128, 128).save(dir + "/icon_x8.png"));
