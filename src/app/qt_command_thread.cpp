@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QWidget>
+#include <atomic>
 #include <exception>
 #include <thread>
 
@@ -74,16 +75,21 @@ void RunCommandThread(QWidget& window, const std::function<void()>& command) {
   InputBlock block(window);
   QEventLoop loop;
   std::exception_ptr failure;
+  std::atomic<bool> ended = false;
   std::thread worker([&] {
     try {
       command();
     } catch (...) {
       failure = std::current_exception();
     }
+    ended = true;
     // Queued: the loop may not have started yet, and quits once it has.
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
   loop.exec();
+  // The application's exit ends every loop at once, but the command may still wait for this
+  // thread: it goes on answering until the command has ended (its quit wakes it).
+  while (!ended) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   worker.join();
   running = false;
   if (failure) std::rethrow_exception(failure);

@@ -68,9 +68,12 @@ void QtScreen::MessageBox(const std::string& text, const std::string& title, ui:
                           const std::string& details) {
   RunOnUiThread([&] {
     SetPointer(ui::Pointer::kArrow);
-    // Owned by the active window, so that it stands over the progress window while one shows.
+    // Owned by the active window, so that it stands over the progress window while one shows;
+    // by the owner when none is active yet (the progress window has just gone).
+    QWidget* parent = QApplication::activeWindow();
+    if (parent == nullptr && owner_) parent = owner_->window();
     QMessageBox box(IconOf(icon), QString::fromStdString(title.empty() ? ui::kProgramName : title),
-                    QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
+                    QString::fromStdString(text), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
     MakeRoomForTitle(box);

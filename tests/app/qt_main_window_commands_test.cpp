@@ -180,6 +180,8 @@ TEST_F(LongCommands, ThePromptIsGoneBeforeTheFirstStatement) {
             std::vector<std::string>{"Successfully Migrated: Your database has been successfully "
                                      "migrated to MySQL"});
   EXPECT_EQ(progress_at_box_, std::vector<bool>{false});
+  // Over the main window, as before the progress window came.
+  EXPECT_EQ(boxes_.shown[0].owner, "frmConvert_To_MySQL");
   EXPECT_EQ(window_->form().LastMigrationResult(), "OK");
 }
 
