@@ -233,7 +233,8 @@ TEST_F(LongCommands, ABigMigrationKeepsTheWindowsAliveAndShowsEveryRow) {
   ASSERT_TRUE(answer->done());
   EXPECT_EQ(window_->form().LastMigrationResult(), "OK");
   EXPECT_GT(ticks, 20);
-  EXPECT_LT(longest_wait, 1000) << "ms between two ticks of the UI thread's timer";
+  // Generous for a loaded machine: run in the click handler, the timer would not tick at all.
+  EXPECT_LT(longest_wait, 2000) << "ms between two ticks of the UI thread's timer";
   EXPECT_GT(hourglass_ticks, ticks / 2);
   EXPECT_TRUE(poked);
   EXPECT_FALSE(reset_shown);
