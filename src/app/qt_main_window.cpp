@@ -101,10 +101,9 @@ QtMainWindow::QtMainWindow()
   FieldLineEdit* password = AddField(database_frame, "txtPassword", 2280, 2040, 2895, 350, 255);
   UseAsteriskEcho(*password);
   test_ = AddButton(database_frame, "cmdTest", QStringLiteral("Test"), 6000, 1080, 1215, 375);
-  QPushButton* test = test_;
   QPushButton* reset =
       AddButton(database_frame, "cmdReset", QStringLiteral("Reset"), 6000, 2040, 1215, 375);
-  test->setFont(Arial(8.4));
+  test_->setFont(Arial(8.4));
   reset->setFont(Arial(8.4));
 
   QGroupBox* source_frame =
@@ -135,7 +134,7 @@ QtMainWindow::QtMainWindow()
   confirm_->setEnabled(false);
   create_connection_->setEnabled(false);
 
-  QWidget* tab_order[] = {server, port,        database, user,     password, test,
+  QWidget* tab_order[] = {server, port,        database, user,     password, test_,
                           reset,  source_path, browse,   confirm_, exit,     create_connection_};
   for (size_t i = 1; i < std::size(tab_order); ++i) {
     QWidget::setTabOrder(tab_order[i - 1], tab_order[i]);
@@ -183,7 +182,7 @@ QtMainWindow::QtMainWindow()
   };
   long_click(confirm_, &forms::frmConvert_To_MySQL::Confirm_Click);
   long_click(create_connection_, &forms::frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click);
-  long_click(test, &forms::frmConvert_To_MySQL::cmdTest_Click);
+  long_click(test_, &forms::frmConvert_To_MySQL::cmdTest_Click);
   click(reset, &forms::frmConvert_To_MySQL::cmdReset_Click);
   click(exit, &forms::frmConvert_To_MySQL::cmdExit_Click);
   click(browse, &forms::frmConvert_To_MySQL::cmdSourcePath_Click);

@@ -30,6 +30,7 @@ class QtProgressWindow : public QDialog {
   static QString ItemText(const ui::Progress& progress);
   static QString RowsText(const ui::Progress& progress);
 
+  // Escape would reject a dialog: nothing but the command ends this one.
   void reject() override {}
 
  protected:
