@@ -6,7 +6,8 @@ MDB_DRIVER_LIB="/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so"
 
 MDB_PACKAGES=(cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev
   mariadb-server-core mariadb-client odbc-mariadb unixodbc unixodbc-dev
-  qt6-base-dev libxml2-dev mdbtools xvfb xauth x11-utils xdotool fonts-liberation2 strace)
+  qt6-base-dev libxml2-dev mdbtools xvfb xauth x11-utils xdotool openbox fonts-liberation2
+  strace)
 
 say() { printf '%s\n' "$*" >&2; }
 
@@ -245,4 +246,61 @@ stop_galera_cluster() {
     stop_private_mariadb "$(cat "$dir/node$n/pid")"
     rm -f "$dir/node$n/pid"
   done
+}
+
+# Starts the private MariaDB servers of a test run under $1, the second one for the tests that
+# move to another server, and a private ODBC folder there (the driver under the system's name and
+# a user data source file of the run's own), and exports what the tests read. Sets
+# TEST_SERVER_PIDS for stop_test_servers.
+start_test_servers() {
+  local dir=$1
+  local port port2 pid
+  port="$(free_port 23306)"
+  pid="$(start_private_mariadb "$dir/mysql" "$port")"
+  TEST_SERVER_PIDS="$pid"
+  port2="$(free_port $((port + 1)))"
+  pid="$(start_private_mariadb "$dir/mysql2" "$port2")"
+  TEST_SERVER_PIDS="$TEST_SERVER_PIDS $pid"
+  say "test MariaDB: ports $port and $port2, pids $TEST_SERVER_PIDS"
+
+  mkdir -p "$dir/odbc"
+  write_driver_template "$dir/odbc/driver.tmpl"
+  export ODBCSYSINI="$dir/odbc"
+  export ODBCINI="$dir/odbc/odbc.ini"
+  : >"$ODBCSYSINI/odbcinst.ini"
+  odbcinst -i -d -f "$dir/odbc/driver.tmpl" >/dev/null
+
+  export MDB_TEST_MYSQL_PORT="$port" MDB_TEST_MYSQL_SOCKET="$dir/mysql/mysqld.sock"
+  export MDB_TEST_MYSQL_PORT2="$port2" MDB_TEST_MYSQL_SOCKET2="$dir/mysql2/mysqld.sock"
+  export MDB_TEST_RUN_DIR="$dir"
+}
+
+stop_test_servers() {
+  local pid
+  for pid in ${TEST_SERVER_PIDS:-}; do stop_private_mariadb "$pid"; done
+  TEST_SERVER_PIDS=""
+}
+
+# Runs "$@" on a private X server whose windows openbox manages, as on a desktop: 1024 x 768 at
+# 96 dots per inch, the logical DPI the windows were designed at. Returns the command's status.
+run_on_private_desktop() {
+  xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -dpi 96" \
+    bash -c 'source "$0" && desktop_session "$@"' "${BASH_SOURCE[0]}" "$@"
+}
+
+# Inside the X server of run_on_private_desktop: openbox, once it manages the screen, then the
+# command; openbox goes with it.
+desktop_session() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  local wm=$!
+  local i
+  for i in $(seq 1 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+  done
+  local status=0
+  "$@" || status=$?
+  kill "$wm" 2>/dev/null || true
+  wait "$wm" 2>/dev/null || true
+  return "$status"
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QProxyStyle>
 
 namespace app {
@@ -67,13 +68,46 @@ void FieldLineEdit::focusInEvent(QFocusEvent* event) {
   // the field had the window's focus before.
   if (has_focus_) return;
   has_focus_ = true;
+  // The window system gives the focus on the press, before the press itself reaches the field.
+  focused_by_press_ = event->reason() == Qt::MouseFocusReason && on_got_focus != nullptr;
   if (on_got_focus) on_got_focus();
+}
+
+void FieldLineEdit::mousePressEvent(QMouseEvent* event) {
+  const bool focusing = focused_by_press_ && event->button() == Qt::LeftButton;
+  focused_by_press_ = false;
+  if (focusing) {
+    in_focusing_click_ = true;
+    event->accept();
+    return;
+  }
+  QLineEdit::mousePressEvent(event);
+}
+
+void FieldLineEdit::mouseMoveEvent(QMouseEvent* event) {
+  // A hand that shakes during the click would drag a new selection.
+  if (in_focusing_click_) {
+    event->accept();
+    return;
+  }
+  QLineEdit::mouseMoveEvent(event);
+}
+
+void FieldLineEdit::mouseReleaseEvent(QMouseEvent* event) {
+  if (in_focusing_click_ && event->button() == Qt::LeftButton) {
+    in_focusing_click_ = false;
+    event->accept();
+    return;
+  }
+  QLineEdit::mouseReleaseEvent(event);
 }
 
 void FieldLineEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
   if (IsWindowSwitch(*event)) return;
   has_focus_ = false;
+  focused_by_press_ = false;
+  in_focusing_click_ = false;
   if (on_lost_focus) on_lost_focus();
 }
 

@@ -7,10 +7,13 @@
 #include <QScreen>
 #include <exception>
 
+#include "app/qt_command_thread.h"
+#include "app/qt_label.h"
 #include "app/qt_line_edit.h"
 #include "app/qt_password_prompt.h"
 #include "app/qt_pictures.h"
 #include "app/qt_twips.h"
+#include "app/qt_ui_thread.h"
 #include "forms/start_values.h"
 
 namespace app {
@@ -26,15 +29,10 @@ QFont Arial(double points) {
   return font;
 }
 
-QLabel* AddLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
-                 int width, int height) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
+QLabel* AddFieldLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                      int width, int height) {
+  QLabel* label = AddLabel(parent, name, caption, left, top, width, height);
   label->setFont(Arial(9));
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  PlaceInTwips(*label, left, top, width, height);
-  // Labels lie under the other controls, as they did in the window's original toolkit.
-  label->lower();
   return label;
 }
 
@@ -72,6 +70,7 @@ QPushButton* QtMainWindow::AddButton(QWidget* parent, const char* name, const QS
 QtMainWindow::QtMainWindow()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      screen_(this),
       chooser_(this) {
   setObjectName("frmConvert_To_MySQL");
   setWindowTitle(QStringLiteral("MDB To MySQL"));
@@ -82,36 +81,35 @@ QtMainWindow::QtMainWindow()
 
   QGroupBox* database_frame =
       AddFrame(this, "FrameDatabase", QStringLiteral("MySQL Connection"), 120, 120, 8412, 2652);
-  AddLabel(database_frame, "lblTCP_IP_Server", QStringLiteral("TCP/IP Server :"), 720, 648, 1332,
-           252);
+  AddFieldLabel(database_frame, "lblTCP_IP_Server", QStringLiteral("TCP/IP Server :"), 720, 648,
+                1332, 252);
   FieldLineEdit* server = AddField(database_frame, "txtTCP_IP_Server", 2280, 600, 2895, 350, 255);
   // The port's label starts under the server field: its text stands at its right end, beside
   // the port field, where it can be seen.
-  AddLabel(database_frame, "lblPort", QStringLiteral("Port :"), 4800, 648, 972, 252)
+  AddFieldLabel(database_frame, "lblPort", QStringLiteral("Port :"), 4800, 648, 972, 252)
       ->setAlignment(Qt::AlignRight | Qt::AlignTop);
   FieldLineEdit* port = AddField(database_frame, "txtPort", 6000, 600, 1215, 350, 7);
   QFont times(QStringLiteral("Times New Roman"));
   times.setPointSizeF(9);
   port->setFont(times);
-  AddLabel(database_frame, "lblDatabase", QStringLiteral("Database :"), 720, 1128, 1332, 252);
+  AddFieldLabel(database_frame, "lblDatabase", QStringLiteral("Database :"), 720, 1128, 1332, 252);
   FieldLineEdit* database = AddField(database_frame, "txtDatabase", 2280, 1080, 2895, 350, 255);
   database->setReadOnly(true);
-  AddLabel(database_frame, "lblUser", QStringLiteral("User :"), 720, 1608, 1332, 252);
+  AddFieldLabel(database_frame, "lblUser", QStringLiteral("User :"), 720, 1608, 1332, 252);
   FieldLineEdit* user = AddField(database_frame, "txtUser", 2280, 1560, 2895, 350, 255);
-  AddLabel(database_frame, "lblPassword", QStringLiteral("Password :"), 720, 2088, 1332, 252);
+  AddFieldLabel(database_frame, "lblPassword", QStringLiteral("Password :"), 720, 2088, 1332, 252);
   FieldLineEdit* password = AddField(database_frame, "txtPassword", 2280, 2040, 2895, 350, 255);
   UseAsteriskEcho(*password);
-  QPushButton* test =
-      AddButton(database_frame, "cmdTest", QStringLiteral("Test"), 6000, 1080, 1215, 375);
+  test_ = AddButton(database_frame, "cmdTest", QStringLiteral("Test"), 6000, 1080, 1215, 375);
   QPushButton* reset =
       AddButton(database_frame, "cmdReset", QStringLiteral("Reset"), 6000, 2040, 1215, 375);
-  test->setFont(Arial(8.4));
+  test_->setFont(Arial(8.4));
   reset->setFont(Arial(8.4));
 
   QGroupBox* source_frame =
       AddFrame(this, "FrameSource", QStringLiteral("Source"), 120, 2880, 8412, 1092);
-  AddLabel(source_frame, "lblMDB_Source_Path", QStringLiteral("Source path (.mdb)"), 360, 360, 2172,
-           252);
+  AddFieldLabel(source_frame, "lblMDB_Source_Path", QStringLiteral("Source path (.mdb)"), 360, 360,
+                2172, 252);
   FieldLineEdit* source_path =
       AddField(source_frame, "txtSource_Path_MDB", 360, 600, 7212, 350, 255);
   QPushButton* browse = AddButton(source_frame, "cmdSourcePath", QString(), 7680, 600, 444, 350);
@@ -136,7 +134,7 @@ QtMainWindow::QtMainWindow()
   confirm_->setEnabled(false);
   create_connection_->setEnabled(false);
 
-  QWidget* tab_order[] = {server, port,        database, user,     password, test,
+  QWidget* tab_order[] = {server, port,        database, user,     password, test_,
                           reset,  source_path, browse,   confirm_, exit,     create_connection_};
   for (size_t i = 1; i < std::size(tab_order); ++i) {
     QWidget::setTabOrder(tab_order[i - 1], tab_order[i]);
@@ -175,9 +173,16 @@ QtMainWindow::QtMainWindow()
     connect(button, &QPushButton::clicked, this,
             [this, handler] { Run([this, handler] { (form_.get()->*handler)(); }); });
   };
-  click(confirm_, &forms::frmConvert_To_MySQL::Confirm_Click);
-  click(create_connection_, &forms::frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click);
-  click(test, &forms::frmConvert_To_MySQL::cmdTest_Click);
+  // The commands that talk to the databases may take minutes: the windows stay alive meanwhile.
+  auto long_click = [this](QPushButton* button, void (forms::frmConvert_To_MySQL::*handler)()) {
+    connect(button, &QPushButton::clicked, this, [this, handler] {
+      RunCommandThread(*this,
+                       [this, handler] { Run([this, handler] { (form_.get()->*handler)(); }); });
+    });
+  };
+  long_click(confirm_, &forms::frmConvert_To_MySQL::Confirm_Click);
+  long_click(create_connection_, &forms::frmConvert_To_MySQL::cmdCreate_MySQL_Connection_Click);
+  long_click(test_, &forms::frmConvert_To_MySQL::cmdTest_Click);
   click(reset, &forms::frmConvert_To_MySQL::cmdReset_Click);
   click(exit, &forms::frmConvert_To_MySQL::cmdExit_Click);
   click(browse, &forms::frmConvert_To_MySQL::cmdSourcePath_Click);
@@ -212,15 +217,31 @@ void QtMainWindow::Run(const std::function<void()>& handler) {
 }
 
 void QtMainWindow::SetEnabled(Button button, bool enabled) {
-  (button == Button::kConfirm ? confirm_ : create_connection_)->setEnabled(enabled);
+  OnUiThread([&] {
+    QPushButton* target = button == Button::kConfirm ? confirm_ : create_connection_;
+    // A disabled button hands its focus to the next in the tab order, which after Migrate is
+    // Exit, where the next Space would end the program. The button was clicked after an edit of
+    // the settings: testing them again is what the person needs next.
+    if (!enabled && target->hasFocus()) test_->setFocus(Qt::OtherFocusReason);
+    target->setEnabled(enabled);
+  });
 }
 
 void QtMainWindow::ShowPasswordPrompt(std::string& migrate_password_success) {
-  // No owner: the prompt is modal to the whole program.
-  QtPasswordPrompt prompt(migrate_password_success);
-  prompt.ShowModal();
+  OnUiThread([&] {
+    {
+      // No owner: the prompt is modal to the whole program.
+      QtPasswordPrompt prompt(migrate_password_success);
+      prompt.ShowModal();
+    }
+    // The prompt is gone and the window repainted where it stood before the command goes on:
+    // the engine's first statement comes right after, and the prompt must not seem to stay.
+    QGuiApplication::sync();
+  });
 }
 
-void QtMainWindow::EndProgram() { QCoreApplication::exit(0); }
+void QtMainWindow::EndProgram() {
+  OnUiThread([] { QCoreApplication::exit(0); });
+}
 
 }  // namespace app

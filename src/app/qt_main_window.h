@@ -21,7 +21,10 @@ class FieldLineEdit;
 
 // The main window "MDB To MySQL" in Qt: the controls at their designed places, each wired to the
 // handler of forms::frmConvert_To_MySQL that bears its name. The controls carry their designed names as
-// object names (findChild<QLineEdit*>("txtPort")).
+// object names (findChild<QLineEdit*>("txtPort")). Test, Migrate and Refresh Link Connection run
+// on a thread of their own while the windows stay alive (RunCommandThread); the view's methods,
+// the screen and the fields may therefore be called from there, and do their work on the UI
+// thread.
 class QtMainWindow : public QWidget, public forms::MainWindowView {
  public:
   QtMainWindow();
@@ -47,6 +50,7 @@ class QtMainWindow : public QWidget, public forms::MainWindowView {
 
   QtScreen screen_;
   QtFileChooser chooser_;
+  QPushButton* test_ = nullptr;
   QPushButton* confirm_ = nullptr;
   QPushButton* create_connection_ = nullptr;
   std::unique_ptr<QtTextField> source_path_, server_, port_, database_, user_, password_;

@@ -3,12 +3,12 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <exception>
 
+#include "app/qt_label.h"
 #include "app/qt_line_edit.h"
 #include "app/qt_pictures.h"
 #include "app/qt_twips.h"
@@ -33,10 +33,7 @@ QtPasswordPrompt::QtPasswordPrompt(std::string& migrate_password_success, QWidge
   setFont(font);
   setFixedSize(TwipsSize(*this, kWidth, kHeight));
 
-  auto* label = new QLabel(QStringLiteral("Password"), this);
-  label->setObjectName("lblPassword");
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  PlaceInTwips(*label, 360, 1020, 1335, 255);
+  AddLabel(this, "lblPassword", QStringLiteral("Password"), 360, 1020, 1335, 255);
   auto* password = new QLineEdit(this);
   password->setObjectName("txtPassword");
   password->setMaxLength(10);
@@ -49,10 +46,9 @@ QtPasswordPrompt::QtPasswordPrompt(std::string& migrate_password_success, QWidge
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
   cancel->setObjectName("cmdCancel");
   PlaceInTwips(*cancel, 4440, 960, 1335, 495);
-  auto* message = new QLabel(QStringLiteral("Please enter password before migration"), this);
-  message->setObjectName("lblMessage");
-  message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  PlaceInTwips(*message, 360, 360, 4815, 255);
+  // It runs across OK: beneath it, and the click goes to the button.
+  AddLabel(this, "lblMessage", QStringLiteral("Please enter password before migration"), 360, 360,
+           4815, 255);
   for (QPushButton* button : {ok, cancel}) {
     button->setAutoDefault(false);
     button->setDefault(false);

@@ -10,7 +10,8 @@
 namespace app {
 
 // A Qt line edit seen as the input helpers' text field. The name is the control's name in the
-// window. Every method throws std::runtime_error once the line edit is gone.
+// window. Every method throws std::runtime_error once the line edit is gone. A command's thread
+// may call them: the line edit is read and written on the UI thread.
 class QtTextField : public input::TextField {
  public:
   QtTextField(std::string name, QLineEdit& edit) : name_(std::move(name)), edit_(&edit) {}

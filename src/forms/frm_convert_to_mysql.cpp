@@ -97,9 +97,16 @@ bool frmConvert_To_MySQL::SourceIsSound(const std::string& path) {
 
 bool frmConvert_To_MySQL::OpenSessions(const std::string& path) {
   if (!OpenSource(path)) return false;
-  // Opened once per run and then reused whatever the fields say later.
+  // Opened once and reused while the settings are those it was opened with. A session opened
+  // with other settings goes: it would drop and fill the tables of a server or database the
+  // person no longer points at, and the command would report success for work not done.
+  const std::string connection_string = db::MySqlConnectionString(Settings());
+  if (mysql_session_.State() == db::kAdStateOpen &&
+      mysql_session_.ConnectionString() != connection_string) {
+    mysql_session_.Close();
+  }
   if (mysql_session_.State() == db::kAdStateClosed) {
-    mysql_session_.Open(db::MySqlConnectionString(Settings()), "", "", db::kAdConnectUnspecified);
+    mysql_session_.Open(connection_string, "", "", db::kAdConnectUnspecified);
   }
   if (mysql_session_.State() == db::kAdStateClosed) {
     Say("Unable to connect to the MySQL database (" + txtDatabase.Text() +

@@ -64,13 +64,14 @@ class frmConvert_To_MySQL {
   const std::string& MigratePasswordSuccess() const { return migrate_password_success_; }
   void SetMigratePasswordSuccess(const std::string& value) { migrate_password_success_ = value; }
 
-  // Migrates the source database to MySQL: checks the path, opens the source session and (once
-  // per run) the MySQL session, asks for the migration password, runs the migration engine.
+  // Migrates the source database to MySQL: checks the path, opens the source session and the
+  // MySQL session (kept from an earlier command while the settings are the same), asks for the
+  // migration password, runs the migration engine.
   void Confirm_Click();
   // Turns the source database into a front end of the MySQL database: checks the path, opens the
-  // source session and (once per run) the MySQL session, makes a dated backup copy beside the
-  // file, registers the data source, relinks the tables and sets ISMySQLDB to 'YES'. Refuses,
-  // before anything changes, a file whose name gives no dated backup name.
+  // source session and the MySQL session as the migration does, makes a dated backup copy beside
+  // the file, registers the data source, relinks the tables and sets ISMySQLDB to 'YES'.
+  // Refuses, before anything changes, a file whose name gives no dated backup name.
   void cmdCreate_MySQL_Connection_Click();
   // Tests the connection settings; the only way to enable the two work buttons.
   void cmdTest_Click();
@@ -95,8 +96,9 @@ class frmConvert_To_MySQL {
   void txtPassword_KeyPress(input::KeyCode& KeyAscii);
   void txtPassword_LostFocus();
 
-  // The window's own MySQL session: closed until a work command opens it, then open, with the
-  // settings of that moment, until the object goes.
+  // The window's own MySQL session: closed until a work command opens it, then open until the
+  // object goes. A work command that finds the five settings (trimmed) changed since it was
+  // opened closes it and opens it with the current ones; its ConnectionString tells which.
   db::Connection& MySqlSession() { return mysql_session_; }
 
   // What the last migration command got from the engine: "OK", "FAIL", or empty when it stopped
@@ -131,8 +133,8 @@ class frmConvert_To_MySQL {
   // Opens the source session on `path`; says so and puts the focus into the path field when the
   // file cannot be opened.
   bool OpenSource(const std::string& path);
-  // Opens the source session on `path` and, once per run, the MySQL session, as both work
-  // commands do. Shows the command's message when either stays closed; an error the driver
+  // Opens the source session on `path` and the MySQL session with the current settings, as both
+  // work commands do. Shows the command's message when either stays closed; an error the driver
   // raises reaches the command's trap.
   bool OpenSessions(const std::string& path);
   // The engine's check of the file at `path` before a work command uses it; false, after the

@@ -23,47 +23,15 @@
 #include "db/source_session.h"
 #include "input/date_time_stamp.h"
 #include "input/text_field.h"
+#include "qt_test_support.h"
 #include "support/test_env.h"
 
 namespace app {
 namespace {
 
-void EnsureApplication() {
-  if (QApplication::instance() != nullptr) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "app_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
-
-struct Shown {
-  std::string title, text, details;
-  QMessageBox::Icon icon;
-  QMessageBox::StandardButtons buttons;
-  bool hourglass;
-};
-
-// Records every message box instead of running it.
-class MessageBoxes {
- public:
-  MessageBoxes() {
-    QtScreen::SetMessageBoxHook([this](QMessageBox& box) {
-      shown.push_back({box.windowTitle().toStdString(), box.text().toStdString(),
-                       box.detailedText().toStdString(), box.icon(), box.standardButtons(),
-                       QApplication::overrideCursor() != nullptr});
-    });
-  }
-  ~MessageBoxes() { QtScreen::SetMessageBoxHook({}); }
-  std::vector<Shown> shown;
-};
-
-template <typename T = QWidget>
-T* Child(QWidget& window, const char* name) {
-  T* child = window.findChild<T*>(name);
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
+using qt_test::Child;
+using qt_test::EnsureApplication;
+using qt_test::MessageBoxes;
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -393,12 +361,15 @@ TEST_F(MainWindowTest, MigrateAsksOnlyWithBothSessionsOpen) {
 
   bool prompted = false;
   int source_state = -1, mysql_state = -1;
-  QTimer::singleShot(0, [&] {
+  // The command runs on a thread of its own: the prompt comes when it gets there.
+  qt_test::Poll close_prompt([&] {
     auto* prompt = dynamic_cast<QtPasswordPrompt*>(QApplication::activeModalWidget());
-    prompted = prompt != nullptr;
+    if (prompt == nullptr) return false;
+    prompted = true;
     source_state = db::SourceSession().State();
     mysql_state = window_->form().MySqlSession().State();
-    if (prompt != nullptr) prompt->close();
+    prompt->close();
+    return true;
   });
   QTest::mouseClick(ButtonNamed("Confirm"), Qt::LeftButton);
   EXPECT_TRUE(prompted);
@@ -420,14 +391,14 @@ TEST(Screenshot, BothWindows) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QTest::qWait(300);
   const QString dir = QString::fromUtf8(folder);
-  EXPECT_TRUE(window.grab().save(dir + "/main_window.png"));
+  EXPECT_TRUE(window.grab().save(dir + "/main_window_client.png"));
   std::string answer;
   QtPasswordPrompt prompt(answer);
   prompt.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&prompt));
   QTest::keyClicks(prompt.findChild<QLineEdit*>("txtPassword"), "1234");
   QTest::qWait(300);
-  EXPECT_TRUE(prompt.grab().save(dir + "/password_prompt.png"));
+  EXPECT_TRUE(prompt.grab().save(dir + "/password_prompt_client.png"));
   // The two small pictures, eight times their size, to look at their pixels.
   EXPECT_TRUE(BrowsePicture().scaled(128, 128).save(dir + "/browse_picture_x8.png"));
   EXPECT_TRUE(ProgramIcon().pixmap(16, 16).scaled(128, 128).save(dir + "/icon_x8.png"));

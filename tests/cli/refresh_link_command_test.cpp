@@ -16,6 +16,7 @@
 #include "db/connection_strings.h"
 #include "db/dao.h"
 #include "db/error.h"
+#include "db/providers.h"
 #include "db/source_session.h"
 #include "input/date_time_stamp.h"
 #include "jet/check.h"
@@ -256,10 +257,14 @@ TEST(RefreshLinkCommand, NoTableListMeansNoFlagAndNoSuccess) {
   w.UseTestServer("link_no_list");
   w.ScriptDao();
   MakeDatabase("link_no_list", {"tblemployee"});
-  // The window's MySQL session is open already, so the command does not try the fields again;
-  // the data source is registered with a port nothing listens on.
-  w.form.MySqlSession().Open(testenv::TestServerConnectionString("link_no_list"));
+  // The window's MySQL session reaches the test server but counts as opened with the fields'
+  // settings, port 1 included, so the command keeps it; the data source is registered with that
+  // port, where nothing listens.
   w.port.SetText("1");
+  db::Connection& session = w.form.MySqlSession();
+  session.Attach(db::OpenSession(testenv::TestServerConnectionString("link_no_list")));
+  session.SetConnectionString(db::MySqlConnectionString(
+      {w.server.Text(), w.port.Text(), w.database.Text(), w.user.Text(), w.password.Text()}));
   w.form.cmdCreate_MySQL_Connection_Click();
   w.ExpectOnly("Connection Fail", "Fail to create MySQL connection.");
   EXPECT_FALSE(w.screen.messages()[0].details.empty());

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "db/connection_strings.h"
+#include "filedialog/file_chooser.h"
 #include "forms/frm_convert_to_mysql.h"
 #include "forms/start_values.h"
-#include "filedialog/file_chooser.h"
 #include "input/memory_field.h"
 #include "support/test_env.h"
 #include "ui/recording_screen.h"
@@ -45,6 +46,41 @@ class ScriptedView : public MainWindowView {
 
  private:
   std::map<Button, bool> enabled_;
+};
+
+// A connection as root to a test server (the run's first, unless another port is given), for
+// setting up and looking at databases.
+class TestServerAdmin {
+ public:
+  explicit TestServerAdmin(int port = testenv::TestServer()->port) {
+    connection_.Open(
+        db::MySqlConnectionString({"127.0.0.1", std::to_string(port), "", "root", ""}));
+  }
+  void FreshDatabase(const std::string& name) {
+    connection_.Execute("DROP DATABASE IF EXISTS " + name);
+    connection_.Execute("CREATE DATABASE " + name + " CHARACTER SET utf8mb4");
+  }
+  long TableCount(const std::string& name) {
+    return std::stol(Value("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = '" +
+                           name + "'"));
+  }
+  // "table=creation time" of every table of database `name`, by name: a table dropped and made
+  // again shows a later time.
+  std::string CreationTimes(const std::string& name) {
+    return Value(
+        "SELECT GROUP_CONCAT(table_name, '=', create_time ORDER BY table_name) FROM "
+        "information_schema.tables WHERE table_schema = '" +
+        name + "'");
+  }
+  // The first column of the first row of `query`, as text.
+  std::string Value(const std::string& query) {
+    auto rows = connection_.Execute(query);
+    return rows->Fields().Item(0).GetValue().ToString();
+  }
+  db::Connection& connection() { return connection_; }
+
+ private:
+  db::Connection connection_;
 };
 
 // A main window with its start values.

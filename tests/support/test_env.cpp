@@ -16,13 +16,25 @@ std::optional<std::string> SharedDir() {
   return p.string();
 }
 
-std::optional<MySqlServer> TestServer() {
-  const char* port = std::getenv("MDB_TEST_MYSQL_PORT");
+namespace {
+
+std::optional<MySqlServer> ServerFrom(const char* port_variable, const char* socket_variable) {
+  const char* port = std::getenv(port_variable);
   if (!port || !*port) return std::nullopt;
   MySqlServer s;
   s.port = std::atoi(port);
-  if (const char* socket = std::getenv("MDB_TEST_MYSQL_SOCKET")) s.socket = socket;
+  if (const char* socket = std::getenv(socket_variable)) s.socket = socket;
   return s;
+}
+
+}  // namespace
+
+std::optional<MySqlServer> TestServer() {
+  return ServerFrom("MDB_TEST_MYSQL_PORT", "MDB_TEST_MYSQL_SOCKET");
+}
+
+std::optional<MySqlServer> SecondTestServer() {
+  return ServerFrom("MDB_TEST_MYSQL_PORT2", "MDB_TEST_MYSQL_SOCKET2");
 }
 
 std::string TestServerConnectionString(const std::string& database) {

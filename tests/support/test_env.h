@@ -19,6 +19,9 @@ struct MySqlServer {
   std::string socket;
 };
 std::optional<MySqlServer> TestServer();
+// A second server of the run, another machine as far as a client can tell (MDB_TEST_MYSQL_PORT2,
+// MDB_TEST_MYSQL_SOCKET2); nullopt when the run started only one.
+std::optional<MySqlServer> SecondTestServer();
 
 // A driver connection string to the test server, root without a password, optionally with a
 // database.
