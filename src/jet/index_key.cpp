@@ -81,6 +81,28 @@ std::optional<std::string> GuidBytes(const std::string& text) {
   return out;
 }
 
+// A Double's or a Date's number.
+std::optional<double> RealOf(const Value& value) {
+  if (const double* d = std::get_if<double>(&value)) return *d;
+  if (const Date* date = std::get_if<Date>(&value)) return date->days;
+  return std::nullopt;
+}
+
+// A text's key in the General sort order (descending: inverted, then a 0x00).
+std::optional<std::string> TextSegment(const Column& column, const Value& value, bool ascending) {
+  const std::string* s = std::get_if<std::string>(&value);
+  if (s == nullptr || column.collation != 1033 || column.collation_version != 0) {
+    return std::nullopt;
+  }
+  std::optional<std::string> key = GeneralTextKey(*s);
+  if (!key) return std::nullopt;
+  if (!ascending) {
+    for (char& c : *key) c = static_cast<char>(~c);
+    *key += '\0';
+  }
+  return key;
+}
+
 std::optional<std::string> Segment(const Column& column, const Value& value, bool ascending) {
   std::string bytes;
   bool inverted_whole = true;
@@ -118,32 +140,18 @@ std::optional<std::string> Segment(const Column& column, const Value& value, boo
     }
     case kTypeDouble:
     case kTypeDateTime: {
-      double d;
-      if (const double* dv = std::get_if<double>(&value)) {
-        d = *dv;
-      } else if (const Date* date = std::get_if<Date>(&value)) {
-        d = date->days;
-      } else {
-        return std::nullopt;
-      }
+      const std::optional<double> d = RealOf(value);
+      if (!d) return std::nullopt;
       uint64_t bits;
-      std::memcpy(&bits, &d, 8);
+      std::memcpy(&bits, &*d, 8);
       bytes = FloatingBigEndian(bits, 8);
       break;
     }
     case kTypeText:
     case kTypeMemo: {
-      const std::string* s = std::get_if<std::string>(&value);
-      if (s == nullptr || column.collation != 1033 || column.collation_version != 0) {
-        return std::nullopt;
-      }
-      std::optional<std::string> text_key = GeneralTextKey(*s);
-      if (!text_key) return std::nullopt;
-      bytes = std::move(*text_key);
-      if (!ascending) {
-        for (char& c : bytes) c = static_cast<char>(~c);
-        bytes += '\0';
-      }
+      std::optional<std::string> text = TextSegment(column, value, ascending);
+      if (!text) return std::nullopt;
+      bytes = std::move(*text);
       inverted_whole = false;
       break;
     }
