@@ -153,7 +153,7 @@ void DropTable(Database& db, std::string_view name) {
   if (entry.table_def != 0) pages = TablePages(cache, entry.table_def);
 
   // From here on, each step is durable before the next.
-  try {
+  RunWriteSteps(db, [&] {
     RemoveEntries(cache, *catalogue, catalogue_order, catalogue_rows);
     if (aces) {
       RemoveEntries(cache, *aces, AllIndexes(*aces), ace_rows);
@@ -162,10 +162,7 @@ void DropTable(Database& db, std::string_view name) {
     DeleteRows(cache, *catalogue, catalogue_rows);
     FreePages(cache, pages);
     cache.Flush();
-  } catch (...) {
-    AbandonWrite(db);
-  }
-  db.Reload();
+  });
 }
 
 }  // namespace jet

@@ -103,7 +103,7 @@ size_t RemoveLeftovers(Database& db) {
   VerifyEntries(cache, *catalogue, state.unreachable, "MSysObjects");
   if (aces) VerifyEntries(cache, *aces, orphan_aces, "MSysACEs");
   const std::set<PageNumber> pages = StructurePages(db, cache, catalogue, state.unreachable);
-  try {
+  RunWriteSteps(db, [&] {
     // The permissions first, as DROP takes them: their objects are gone already.
     if (aces) {
       RemoveEntries(cache, *aces, AllIndexes(*aces), orphan_aces);
@@ -113,10 +113,7 @@ size_t RemoveLeftovers(Database& db) {
     DeleteRows(cache, *catalogue, state.unreachable);
     FreePages(cache, pages);
     cache.Flush();
-  } catch (...) {
-    AbandonWrite(db);
-  }
-  db.Reload();
+  });
   return orphan_aces.size() + state.unreachable.size();
 }
 

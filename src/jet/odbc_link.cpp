@@ -188,17 +188,14 @@ void CreateOdbcLink(Database& db, const std::string& name, const std::string& co
   RequireFreeCatalogueKey(db.cache(), link.catalogue,
                           link.catalogue.real_indexes[link.index_order[1]], link.facts.tables_id,
                           name);
-  try {
+  RunWriteSteps(db, [&] {
     // The cached structure: unreachable until the catalogue row names it.
     const WrittenTableDef written = WriteTableDef(db.cache(), link.structure);
     db.cache().Flush();
     const int32_t id = static_cast<int32_t>(written.first);
     WriteAces(db, id, link.aces);
     WriteCatalogueRow(db, link, id, name, connect, foreign_name, remote, now);
-  } catch (...) {
-    AbandonWrite(db);
-  }
-  db.Reload();
+  });
 }
 
 void RefreshOdbcLink(Database& db, const std::string& name, const std::string& connect,
@@ -219,7 +216,7 @@ void RefreshOdbcLink(Database& db, const std::string& name, const std::string& c
   if (!facts.row) throw Error(file + ": the catalogue row of '" + name + "' was not found");
   std::set<PageNumber> old = TablePages(cache, first);
   old.erase(first);
-  try {
+  RunWriteSteps(db, [&] {
     WriteTableDef(cache, structure, first);  // the structure switches with this page
     cache.Flush();
     DescribeLink(db, &facts.stored, connect, foreign_name, remote, now);
@@ -228,10 +225,7 @@ void RefreshOdbcLink(Database& db, const std::string& name, const std::string& c
     cache.Flush();
     FreePages(cache, old);
     cache.Flush();
-  } catch (...) {
-    AbandonWrite(db);
-  }
-  db.Reload();
+  });
 }
 
 }  // namespace jet

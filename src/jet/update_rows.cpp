@@ -252,12 +252,9 @@ size_t UpdateRows(Database& db, std::string_view table, const std::vector<Column
   WriteGuard guard(db);
   std::vector<Change> changes = CollectChanges(cache, target, assigned, where);
   const std::vector<IndexWork> plan = PlanIndexWork(cache, target, assigned, changes);
-  try {
+  RunWriteSteps(db, [&] {
     Apply(cache, *target.def, changes, plan);
-  } catch (...) {
-    AbandonWrite(db);
-  }
-  db.Reload();
+  });
   return changes.size();
 }
 

@@ -28,6 +28,18 @@ class WriteGuard {
 // handled, as a jet::WriteFailure when a page of the write had reached the file already.
 [[noreturn]] void AbandonWrite(Database& db);
 
+// Runs the steps of a write (each durable before the next), abandons the write when one throws,
+// and reads the catalogue again either way: the common ending of every write recipe.
+template <typename Steps>
+void RunWriteSteps(Database& db, Steps steps) {
+  try {
+    steps();
+  } catch (...) {
+    AbandonWrite(db);
+  }
+  db.Reload();
+}
+
 // Throws jet::Error unless `column` (a text column whose index a write must maintain) sorts in
 // General order, version 0. `what` names the column in the message.
 void RequireWritableSortOrder(const Column& column, const std::string& what,
