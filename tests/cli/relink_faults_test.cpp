@@ -24,7 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kDatabase = "relink_faults";
+// Each test a database of its own: ctest runs them side by side.
+std::string Database() {
+  const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  return std::string("relink_faults_") + (name.rfind("AKill", 0) == 0 ? "kill" : "error");
+}
 
 struct Result {
   int status = 0;
@@ -35,7 +39,7 @@ std::string Port() { return std::to_string(testenv::TestServer()->port); }
 
 std::string LinkArguments(const std::string& file) {
   return std::string(" link --source '") + file + "' --server 127.0.0.1 --port " + Port() +
-         " --database " + kDatabase;
+         " --database " + Database();
 }
 
 Result RunUnder(const std::string& strace, const std::string& file) {
@@ -68,10 +72,10 @@ std::map<std::string, int> CountCalls(const std::string& folder, const std::stri
 
 std::vector<std::string> MySqlTables() {
   db::Connection admin;
-  admin.Open(db::MySqlConnectionString({"127.0.0.1", Port(), kDatabase, "root", ""}));
+  admin.Open(db::MySqlConnectionString({"127.0.0.1", Port(), Database(), "root", ""}));
   std::vector<std::string> names;
   auto rs = admin.Execute("SELECT table_name FROM information_schema.tables WHERE table_schema = '" +
-                          std::string(kDatabase) + "'");
+                          std::string(Database()) + "'");
   for (; !rs->Eof(); rs->MoveNext()) names.push_back(rs->Fields().Item(0).GetValue().ToString());
   return names;
 }
@@ -91,11 +95,11 @@ class RelinkFaults : public ::testing::Test {
     fs::permissions(migrated, fs::perms::owner_read | fs::perms::owner_write);
     db::Connection admin;
     admin.Open(db::MySqlConnectionString({"127.0.0.1", Port(), "", "root", ""}));
-    admin.Execute(std::string("DROP DATABASE IF EXISTS ") + kDatabase);
-    admin.Execute(std::string("CREATE DATABASE ") + kDatabase + " CHARACTER SET utf8mb4");
+    admin.Execute(std::string("DROP DATABASE IF EXISTS ") + Database());
+    admin.Execute(std::string("CREATE DATABASE ") + Database() + " CHARACTER SET utf8mb4");
     std::ostringstream out, err;
     ASSERT_EQ(cli::RunCommandLine({"migrate", "--source", migrated, "--server", "127.0.0.1",
-                                   "--port", Port(), "--database", kDatabase, "--yes"},
+                                   "--port", Port(), "--database", Database(), "--yes"},
                                   out, err),
               0)
         << out.str() << err.str();
@@ -139,7 +143,7 @@ class RelinkFaults : public ::testing::Test {
     }
     std::ostringstream out, err;
     EXPECT_EQ(cli::RunCommandLine({"link", "--source", file, "--server", "127.0.0.1", "--port",
-                                   Port(), "--database", kDatabase},
+                                   Port(), "--database", Database()},
                                   out, err),
               0)
         << (killed ? "after a kill: " : "after a fault: ") << out.str() << err.str();
