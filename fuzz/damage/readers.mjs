@@ -37,10 +37,11 @@ function ParseExport(text) {
   return { columns, rows: lines.map((l) => l.split("\t")) };
 }
 
-// `mdbtomysql check`: "accepts", "rejects" or "fails" (a crash or a hang: a fault of ours).
+// `mdbtomysql check`: "accepts", "rejects" (exit 1: damage found; 3: the file does not open as
+// a Jet 4 database) or "fails" (a crash or a hang: a fault of ours).
 export function OurCheck(bin, file, password, seconds) {
   const r = Run(bin, ["check", file, "--password", password], seconds);
-  const verdict = r.status === 0 ? "accepts" : r.status === 1 ? "rejects" : "fails";
+  const verdict = r.status === 0 ? "accepts" : r.status === 1 || r.status === 3 ? "rejects" : "fails";
   const first = (r.stdout.match(/^error: .*$/m) ?? [Failure(r)])[0];
   return { verdict, first, detail: verdict === "fails" ? Failure(r) : "" };
 }
