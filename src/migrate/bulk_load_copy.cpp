@@ -32,7 +32,18 @@ bool BulkLoadCopy::CopyRows(db::Recordset& rows, long* sent) {
     return false;  // the exact copy has every other way
   }
   long loaded = 0;
-  const bool whole = LoadWhole(rows, *pipe, &loaded);
+  bool whole = false;
+  try {
+    whole = LoadWhole(rows, *pipe, &loaded);
+  } catch (...) {
+    // Whatever stops the copy, the session's checks are on again for what comes after.
+    try {
+      table_.Execute(bulk.checks_back);
+    } catch (const db::Error&) {
+      // The fault that stopped the copy is the one to show.
+    }
+    throw;
+  }
   table_.Execute(bulk.checks_back);
   // The server reserves numbers for a load in growing blocks, and a rollback gives none back:
   // the counter is set back to follow the largest number the table holds, as after one INSERT

@@ -15,7 +15,7 @@ namespace migrate {
 // (names beginning with "TBL" or "W_", any case) to MySQL. It reads through the source session
 // and writes through the MySQL session it is given; it talks to a person only through `screen`,
 // where it also shows its progress (step "Migrating", a table and its rows), possibly while a
-// second thread of the copy reads the source.
+// second thread of the copy reads the source or sends a whole table's LOAD DATA statement.
 class MigrationEngine {
  public:
   MigrationEngine(db::Connection& source_session, db::Connection& mysql_session,
