@@ -58,12 +58,13 @@ RowPipe::~RowPipe() {
 }
 
 bool RowPipe::Append(const std::string& line) {
+  if (abandoned_.load()) return false;
   buffer_ += line;
   return buffer_.size() < kBufferBytes || Send();
 }
 
 bool RowPipe::Finish() {
-  const bool sent = Send();
+  const bool sent = !abandoned_.load() && Send();
   CloseIfOpen(&write_fd_);
   return sent;
 }
