@@ -8,6 +8,7 @@
 #include "db/dao.h"
 #include "db/error.h"
 #include "db/source_session.h"
+#include "migrate/bulk_load_copy.h"
 #include "migrate/column_translation.h"
 #include "migrate/insert_copy.h"
 #include "migrate/load_data_copy.h"
@@ -114,6 +115,11 @@ void MigrationEngine::PrepareSession() {
   settings_.batch_bytes = FitBytes(settings_.cluster, settings_.batch_bytes);
   settings_.chunk_rows = FitRows(settings_.cluster, settings_.chunk_rows);
   settings_.chunk_bytes = FitBytes(settings_.cluster, CopySettings::kChunkBytes);
+  settings_.bulk = BulkSession{};
+  if (!settings_.row_at_a_time && !settings_.cluster.replicated) {
+    last_statement_ = "SELECT VERSION()";
+    settings_.bulk = ReadBulkSession(mysql_, server_version_);
+  }
 }
 
 void MigrationEngine::MigrateTable(const std::string& table, long record_count) {
@@ -215,14 +221,30 @@ void MigrationEngine::CopyTableRows(const std::string& source_table,
   TableCopy copy(source_, mysql_, settings_, run_, &last_statement_, source_table, mysql_table,
                  insert_columns, [this](long sent) { ReportRows(sent); });
   long sent = 0;  // rows the server holds for this table
-  if (!settings_.row_at_a_time && !run_.load_data_refused && !run_.temp_files_failed &&
+  if (!settings_.row_at_a_time && !run_.load_data_refused &&
       LoadDataCopy::Carries(copy, rows->Fields())) {
-    LoadDataCopy(copy).CopyRows(*rows, &sent);
+    LoadRows(copy, std::move(rows), &sent);
   } else {
     InsertCopy(copy).CopyRows(*rows, &sent);
   }
   current_.done = sent;
   screen_.ShowProgress(current_);
+}
+
+void MigrationEngine::LoadRows(TableCopy& copy, std::unique_ptr<db::Recordset> rows, long* sent) {
+  if (settings_.bulk.qualifies) {
+    if (BulkLoadCopy(copy).CopyRows(*rows, sent)) return;
+    // The table is empty again: every row goes again, read anew, the way that stops at a
+    // refused row as one INSERT per row does.
+    rows = copy.OpenSourceAt(0);
+    current_.done = 0;
+    screen_.ShowProgress(current_);
+  }
+  if (!run_.temp_files_failed && !run_.load_data_refused) {
+    LoadDataCopy(copy).CopyRows(*rows, sent);
+  } else {
+    InsertCopy(copy).CopyRows(*rows, sent);
+  }
 }
 
 void MigrationEngine::ReportRows(long sent) {

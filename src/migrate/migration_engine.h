@@ -1,6 +1,7 @@
 #ifndef MDBTOMYSQL_MIGRATE_MIGRATION_ENGINE_H_
 #define MDBTOMYSQL_MIGRATE_MIGRATION_ENGINE_H_
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@ namespace migrate {
 // (names beginning with "TBL" or "W_", any case) to MySQL. It reads through the source session
 // and writes through the MySQL session it is given; it talks to a person only through `screen`,
 // where it also shows its progress (step "Migrating", a table and its rows), possibly while a
-// second thread of the copy reads the source.
+// second thread of the copy reads the source or sends a whole table's LOAD DATA statement.
 class MigrationEngine {
  public:
   MigrationEngine(db::Connection& source_session, db::Connection& mysql_session,
@@ -35,8 +36,10 @@ class MigrationEngine {
   std::string ListPK(const std::string& tbl, const std::string& AutoNumberField);
 
   // Copies every row of the source table into the MySQL table. Rows travel through LOAD DATA
-  // LOCAL INFILE where the table and the server allow it, else as multi-row INSERTs; either way
-  // the table ends as one INSERT per row would leave it, a refused row included.
+  // LOCAL INFILE where the table and the server allow it (an empty InnoDB table whole, in one
+  // statement, in the bulk mode of a MariaDB server that has it sound; else in files), else as
+  // multi-row INSERTs; either way the table ends as one INSERT per row would leave it, a refused
+  // row included.
   void CopyTableRows(const std::string& source_table, const std::string& mysql_table,
                      const std::string& insert_columns);
 
@@ -46,18 +49,26 @@ class MigrationEngine {
   void SetRowLimit(long rows) { settings_.row_limit = rows; }
   // Rows per LOAD DATA file; small files put a refused row behind rows already committed.
   void SetChunkRows(long rows) { settings_.chunk_rows = rows > 0 ? rows : 1; }
+  // Takes `version_text` for the server's VERSION() when the run decides whether tables may load
+  // in bulk mode: a run that behaves as against another server. Empty asks the server.
+  void SetServerVersion(std::string version_text) { server_version_ = std::move(version_text); }
 
   // Selected tables left out of the last run because they are ODBC links: after a relink their
   // rows live in the very MySQL table a migration would drop first.
   const std::vector<std::string>& SkippedLinkedTables() const { return skipped_linked_; }
   // Rows the last run sent in LOAD DATA files the server took whole; the others went as INSERTs.
   long LoadedRows() const { return run_.loaded_rows; }
+  // Of those, the rows of tables that went in whole in the server's bulk mode.
+  long BulkRows() const { return run_.bulk_rows; }
   // Tables migrated completely by the last run, in order.
   const std::vector<std::string>& MigratedTables() const { return migrated_; }
 
  private:
   // Sets up the MySQL session for exact copies; sizes the batches below the packet limit.
   void PrepareSession();
+  // Copies the rows of `rows` on the LOAD DATA path: a whole table in bulk mode where the server
+  // allows it, else (or when that load was not whole) files of rows or INSERTs.
+  void LoadRows(TableCopy& copy, std::unique_ptr<db::Recordset> rows, long* sent);
   // Drops, creates and fills the MySQL table of source table `table`, which holds
   // `record_count` rows (-1 when not known).
   void MigrateTable(const std::string& table, long record_count);
@@ -78,6 +89,7 @@ class MigrationEngine {
   std::vector<std::string> skipped_linked_;
   std::vector<std::string> migrated_;
   std::string last_statement_;
+  std::string server_version_;
 };
 
 }  // namespace migrate

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "db/connection.h"
+#include "migrate/bulk_session.h"
 #include "migrate/cluster_session.h"
 #include "migrate/row_batch.h"
 
@@ -28,6 +29,10 @@ struct CopySettings {
   size_t chunk_bytes = kChunkBytes;
   // What a node of a Galera cluster asks of the session; on one server, nothing.
   ClusterSession cluster;
+  // Whether an empty InnoDB table may load whole in the server's bulk mode, and how. Never on a
+  // cluster, whose write sets must stay inside the limits the copy keeps to (and whose nodes
+  // would have to apply a whole table at once), nor for the one-INSERT-per-row reference.
+  BulkSession bulk;
 };
 
 // What the run learns as it goes, for the tables after.
@@ -40,6 +45,8 @@ struct CopyRun {
   bool temp_files_failed = false;
   // Rows sent in LOAD DATA files the server took whole.
   long loaded_rows = 0;
+  // Of those, the rows of tables that went in whole in bulk mode.
+  long bulk_rows = 0;
 };
 
 // The copy of one table's rows, whichever way they travel: the sessions, the table's names and

@@ -107,6 +107,23 @@ TEST(OdbcConnection, RefusedStatementRaisesTheProviderNumberWithServerText) {
   Exec(c, "DROP DATABASE odbc_refused");
 }
 
+TEST(OdbcConnection, ServerTextBeyondAsciiArrivesWholeAndNothingAfterIt) {
+  MDB_REQUIRE_SERVER();
+  Connection c;
+  c.Open(MySqlConnectionString(TestSettings()));
+  try {
+    // The driver counts such a text in bytes of UTF-8, more than the UTF-16 it hands over.
+    Exec(c, "SELECT * FROM mysql.`t\xC3\xA4" "ble_\xE6\x97\xA5\xE6\x9C\xAC`");
+    FAIL() << "a table that is not there was read";
+  } catch (const Error& e) {
+    const std::string& text = e.description();
+    EXPECT_EQ(text.find('\0'), std::string::npos) << text;
+    const std::string end = "t\xC3\xA4" "ble_\xE6\x97\xA5\xE6\x9C\xAC' doesn't exist";
+    ASSERT_GE(text.size(), end.size()) << text;
+    EXPECT_EQ(text.substr(text.size() - end.size()), end) << text;
+  }
+}
+
 TEST(OdbcConnection, SelectGivesTypedFieldsFoundByNameInAnyCase) {
   MDB_REQUIRE_SERVER();
   Connection c;

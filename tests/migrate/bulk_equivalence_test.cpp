@@ -7,125 +7,29 @@
 #include <algorithm>
 #include <limits>
 
-#include "db/connection_strings.h"
-#include "db/source_session.h"
-#include "migrate/column_translation.h"
-#include "migrate/migration_engine.h"
-#include "scripted_sessions.h"
-#include "support/mysql_snapshot.h"
-#include "support/test_env.h"
-#include "ui/recording_screen.h"
+#include "equivalence_fixture.h"
 
 namespace migrate {
 namespace {
 
-using testenv::Snapshot;
-
-class BulkEquivalence : public ::testing::Test {
- protected:
-  void SetUp() override {
-    MDB_REQUIRE_SERVER();
-    port_ = std::to_string(testenv::TestServer()->port);
-    admin_.Open(db::MySqlConnectionString({"localhost", port_, "", "root", ""}));
-    // ctest runs these cases side by side. One of them turns local_infile off for the whole
-    // server while the others count the rows LOAD DATA carried, so they take turns; the lock
-    // goes with the connection.
-    auto lock = admin_.Execute("SELECT GET_LOCK('mdbtomysql_bulk_equivalence', 600)");
-    ASSERT_EQ(lock->Fields().Item(0).GetValue().ToString(), "1");
-  }
-
-  struct Run {
-    std::string result;
-    std::vector<ui::RecordingScreen::Message> messages;
-    std::vector<std::string> snapshot;
-    long loaded_rows = 0;  // rows that went through LOAD DATA
-    std::string database;
-  };
-
-  // Migrates `path` (or, when empty, the scripted source) into a fresh database.
-  Run Migrate(const std::string& kind, const std::string& path, bool row_at_a_time,
-              const std::string& engine = "", ScriptedSource* scripted = nullptr,
-              long chunk_rows = 0) {
-    // Tests run in parallel: each has databases of its own.
-    const std::string database =
-        kind + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    admin_.Execute("DROP DATABASE IF EXISTS " + database);
-    admin_.Execute("CREATE DATABASE " + database + " CHARACTER SET utf8mb4");
-    db::Connection mysql;
-    mysql.Open(db::MySqlConnectionString({"localhost", port_, database, "root", ""}));
-    if (!engine.empty()) mysql.Execute("SET SESSION default_storage_engine = " + engine);
-    ui::RecordingScreen screen;
-    MigrationEngine migration(db::SourceSession(), mysql, screen);
-    if (scripted) {
-      // The scripted table skips the engine's frame, where the session's mode is set.
-      migration.CreateAndInsertData_To_MYSQLTable("/nonexistent.mdb");
-      screen.Clear();
-    }
-    migration.SetRowAtATime(row_at_a_time);
-    if (chunk_rows > 0) migration.SetChunkRows(chunk_rows);
-    Run run;
-    if (scripted) {
-      // The scripted table goes through the engine's own steps, bar the file's catalogue.
-      try {
-        std::string definitions, columns;
-        for (const db::FieldInfo& column : scripted->tables["tblScripted"].columns) {
-          bool auto_increment = false;
-          definitions += ColumnDefinition("tblscripted", column, &auto_increment);
-          columns += (columns.empty() ? "`" : ", `") + column.name + "`";
-        }
-        definitions.erase(definitions.size() - 2);
-        mysql.Execute("CREATE table tblscripted (" + definitions + ")");
-        migration.ListPK("tblscripted", "");
-        migration.CopyTableRows("tblScripted", "tblscripted", columns);
-        run.result = "OK";
-      } catch (const db::Error& e) {
-        run.result = "FAIL: " + e.description();
-      }
-    } else {
-      db::OpenSourceSession(path, db::kSourcePassword);
-      run.result = migration.CreateAndInsertData_To_MYSQLTable(path);
-    }
-    run.messages = screen.messages();
-    run.snapshot = Snapshot(admin_, database);
-    run.loaded_rows = migration.LoadedRows();
-    run.database = database;
-    return run;
-  }
-
-  void ExpectSameEndState(const Run& reference, const Run& bulk) {
-    EXPECT_EQ(bulk.result, reference.result);
-    ASSERT_EQ(bulk.messages.size(), reference.messages.size());
-    for (size_t i = 0; i < bulk.messages.size(); ++i) {
-      EXPECT_EQ(bulk.messages[i].text, reference.messages[i].text);
-      EXPECT_EQ(bulk.messages[i].details, reference.messages[i].details);
-    }
-    EXPECT_EQ(bulk.snapshot, reference.snapshot);
-  }
-
-  // Serves `table` as tblScripted from a scripted source session.
-  static ScriptedSource* InstallScripted(ScriptedTable table) {
-    auto source = std::make_unique<ScriptedSource>();
-    source->tables["tblScripted"] = std::move(table);
-    ScriptedSource* scripted = source.get();
-    if (db::SourceSession().State() == db::kAdStateOpen) db::SourceSession().Close();
-    db::SourceSession().Attach(std::move(source));
-    return scripted;
-  }
-
-  std::string port_;
-  db::Connection admin_;
-};
+class BulkEquivalence : public EquivalenceFixture {};
 
 TEST_F(BulkEquivalence, SampleDatabase) {
   const std::string path = testenv::FixturePath("velda_sample.mdb");
   const Run reference = Migrate("bulk_ref", path, true);
   ASSERT_EQ(reference.result, "OK");
-  const Run bulk = Migrate("bulk_fast", path, false);
-  ExpectSameEndState(reference, bulk);
-  // Every table of the sample goes through LOAD DATA; none was taken back and replayed.
-  long rows = 0;
-  for (const std::string& line : bulk.snapshot) rows += line.rfind("table ", 0) != 0;
-  EXPECT_EQ(bulk.loaded_rows, rows);
+  // Each table whole in bulk mode, then, on a server without it, in files.
+  for (const std::string version : {"", kWithoutBulkMode}) {
+    SCOPED_TRACE(version);
+    server_version_ = version;
+    const Run bulk = Migrate("bulk_fast", path, false);
+    ExpectSameEndState(reference, bulk);
+    // Every table of the sample goes through LOAD DATA; none was taken back and replayed.
+    long rows = 0;
+    for (const std::string& line : bulk.snapshot) rows += line.rfind("table ", 0) != 0;
+    EXPECT_EQ(bulk.loaded_rows, rows);
+    EXPECT_EQ(bulk.bulk_rows, version.empty() ? rows : 0);
+  }
 }
 
 TEST_F(BulkEquivalence, ServerWithoutLocalInfileGetsInserts) {
@@ -157,6 +61,8 @@ TEST_F(BulkEquivalence, ServerWithoutLocalInfileGetsInserts) {
   admin_.Execute("SET GLOBAL local_infile = 1");
   ExpectSameEndState(reference, bulk);
   EXPECT_EQ(bulk.loaded_rows, 0);
+  EXPECT_EQ(bulk.bulk_rows, 0);
+  EXPECT_EQ(bulk.checks, "1 1");
   EXPECT_EQ(scripted_reference.result.rfind("FAIL: ", 0), 0u) << scripted_reference.result;
   ExpectSameEndState(scripted_reference, scripted_bulk);
   EXPECT_NE(std::find(scripted_bulk.snapshot.begin(), scripted_bulk.snapshot.end(),
@@ -186,6 +92,8 @@ class FullDisk {
 };
 
 TEST_F(BulkEquivalence, AFullTemporaryFolderGetsInserts) {
+  // Files are for a server without bulk mode: a whole table in bulk mode needs none.
+  server_version_ = kWithoutBulkMode;
   // Enough rows for several files, the first of which the folder refuses part way.
   ScriptedTable t;
   t.columns = {{"ID", db::ado_type::kInteger, 4, 118, 0, 0},
@@ -214,6 +122,14 @@ TEST_F(BulkEquivalence, AFullTemporaryFolderGetsInserts) {
   }
   ExpectSameEndState(sample_reference, sample);
   EXPECT_EQ(sample.loaded_rows, 0);
+  // In bulk mode the rows go through a pipe, which a full folder does not stop.
+  server_version_.clear();
+  {
+    FullDisk disk;
+    sample = Migrate("full_tmp3", path, false);
+  }
+  ExpectSameEndState(sample_reference, sample);
+  EXPECT_EQ(sample.bulk_rows, SnapshotRows(sample));
 }
 
 TEST_F(BulkEquivalence, TrickyTextsArriveAsTheyWereTyped) {
@@ -246,10 +162,16 @@ TEST_F(BulkEquivalence, TrickyTextsArriveAsTheyWereTyped) {
   const Run bulk = Migrate("bulk_fast", "", false, "", scripted);
   ExpectSameEndState(reference, bulk);
   EXPECT_EQ(bulk.loaded_rows, long(table.rows.size()));
+  EXPECT_EQ(bulk.bulk_rows, long(table.rows.size()));
+  server_version_ = kWithoutBulkMode;
+  const Run files = Migrate("bulk_files", "", false, "", scripted);
+  ExpectSameEndState(reference, files);
+  EXPECT_EQ(files.loaded_rows, long(table.rows.size()));
+  EXPECT_EQ(files.bulk_rows, 0);
 
-  // Both ways agree; this says they agree on the right values: the texts trimmed of outer
+  // The ways agree; this says they agree on the right values: the texts trimmed of outer
   // spaces, byte for byte (in hex: reading a text back through the driver stops at a NUL).
-  for (const Run* run : {&reference, &bulk}) {
+  for (const Run* run : {&reference, &bulk, &files}) {
     auto rs = admin_.Execute("SELECT ID, HEX(Label), Label FROM `" + run->database +
                              "`.tblscripted ORDER BY MYSQL_IDD");
     for (size_t i = 0; i < texts.size(); ++i, rs->MoveNext()) {
@@ -275,6 +197,8 @@ TEST_F(BulkEquivalence, RefusedRowInTheMiddleOfATable) {
     ASSERT_EQ(reference.result, "FAIL") << engine;
     const Run bulk = Migrate("bulk_fast", path, false, engine);
     ExpectSameEndState(reference, bulk);
+    // The first table went in whole in bulk mode (InnoDB); the second did not.
+    EXPECT_EQ(bulk.bulk_rows, engine == "InnoDB" ? 10 : 0) << engine;
     // The refused row is row 600 of its table: 599 rows stay, numbered as in the file.
     EXPECT_NE(std::find(bulk.snapshot.begin(), bulk.snapshot.end(), "table tblleave_header next 600"),
               bulk.snapshot.end())

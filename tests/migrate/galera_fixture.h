@@ -43,6 +43,7 @@ struct Outcome {
   std::string result;
   std::vector<ui::RecordingScreen::Message> messages;
   long loaded_rows = 0;
+  long bulk_rows = 0;
 };
 
 class GaleraMigration : public ::testing::Test {
@@ -91,6 +92,7 @@ class GaleraMigration : public ::testing::Test {
     run.result = engine.CreateAndInsertData_To_MYSQLTable(path);
     run.messages = screen.messages();
     run.loaded_rows = engine.LoadedRows();
+    run.bulk_rows = engine.BulkRows();
     db::SourceSession().Close();
     return run;
   }

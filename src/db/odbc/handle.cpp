@@ -47,7 +47,10 @@ Diagnostic FirstDiagnostic(SQLSMALLINT type, SQLHANDLE handle) {
     d.text = "ODBC call failed without a diagnostic";
     return d;
   }
+  // The driver counts a text beyond ASCII in bytes of UTF-8, more than the UTF-16 units it wrote:
+  // the text ends at its terminating NUL.
   text.resize(std::min(size_t(length), text.size()));
+  text.resize(std::min(text.size(), text.find(u'\0')));
   d.text = base::Utf16ToUtf8(text);
   std::u16string s(reinterpret_cast<const char16_t*>(state), 5);
   d.sqlstate = base::Utf16ToUtf8(s);
