@@ -35,7 +35,8 @@ bool IsReadStatement(const std::string& statement) {
 bool IsRowStatement(const std::string& statement) {
   const std::string upper = Upper(statement);
   for (const char* prefix : {"INSERT INTO ", "LOAD DATA ", "START TRANSACTION", "COMMIT",
-                             "ROLLBACK", "SET @MDBTOMYSQL_"})
+                             "ROLLBACK", "SET @MDBTOMYSQL_",
+                             "SET SESSION UNIQUE_CHECKS"})
     if (StartsWith(upper, prefix)) return true;
   return StartsWith(upper, "ALTER TABLE ") && upper.find(" AUTO_INCREMENT = 1") != std::string::npos &&
          upper.find(" ADD ") == std::string::npos;

@@ -13,8 +13,8 @@ namespace cli {
 bool IsReadStatement(const std::string& statement);
 
 // True for the statements that carry a table's rows rather than shape it: INSERT, LOAD DATA,
-// the transaction around a LOAD DATA file and its checks, and the auto-increment counter set
-// back after it.
+// the transaction around a LOAD DATA file and its checks, the server's checks turned off and on
+// around a whole table loaded in bulk mode, and the auto-increment counter set back after it.
 bool IsRowStatement(const std::string& statement);
 
 // The MySQL session of `migrate --dry-run`: reads go to the real server, every other statement
