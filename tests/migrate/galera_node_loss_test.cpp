@@ -5,10 +5,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 #include "galera_fixture.h"
+#include "support/test_files.h"
 
 namespace migrate {
 namespace {
@@ -56,16 +60,55 @@ std::string RowsDigest(db::Connection& c, const std::string& database, const std
                     "))), 0)) FROM " + from);
 }
 
+// What each node says about itself and the end of its log, for a test that has stopped moving.
+void PrintClusterState(const std::string& dir) {
+  const std::string command =
+      "for n in 1 2 3; do echo \"== node $n, pid $(cat '" + dir +
+      "'/node$n/pid 2>/dev/null)\"; timeout 10 mariadb --no-defaults --socket='" + dir +
+      "'/node$n/mysqld.sock -uroot -N -B -e \"SHOW STATUS WHERE Variable_name IN "
+      "('wsrep_local_state_comment', 'wsrep_cluster_size', 'wsrep_cluster_status', "
+      "'wsrep_ready', 'wsrep_flow_control_paused'); SHOW FULL PROCESSLIST\" 2>&1; "
+      "tail -n 20 '" + dir + "'/node$n/mysqld.err; done";
+  std::fprintf(stderr, "%s\n", testenv::RunCommand(command).c_str());
+}
+
 class GaleraNodeLoss : public GaleraMigration {
  protected:
+  // A cluster that stops answering must not take the test run's time: past the deadline the
+  // test says where it stood and what the nodes say, and ends.
+  void StartWatchdog() {
+    watchdog_ = std::thread([this] {
+      std::unique_lock<std::mutex> lock(watch_mutex_);
+      if (watch_done_.wait_for(lock, std::chrono::seconds(420), [this] { return finished_; }))
+        return;
+      std::fprintf(stderr, "the test stopped moving at: %s\n", stage_.load());
+      PrintClusterState(cluster_.dir);
+      std::fflush(stderr);
+      std::_Exit(1);
+    });
+  }
+  void TearDown() override {
+    stage_ = "making the cluster whole again";
+    GaleraMigration::TearDown();
+    {
+      std::lock_guard<std::mutex> lock(watch_mutex_);
+      finished_ = true;
+    }
+    watch_done_.notify_all();
+    if (watchdog_.joinable()) watchdog_.join();
+  }
+
   void SetUp() override {
+    StartWatchdog();
+    stage_ = "waiting for the cluster";
     GaleraMigration::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     MDB_REQUIRE_SHARED();
     bench_ = *testenv::SharedDir() + "/fixtures/bench_attendance.mdb";
     db::Connection single;
     single.Open(single_);
-    ASSERT_EQ(One(single, "SELECT GET_LOCK('mdbtomysql_galera_bench', 900)"), "1");
+    stage_ = "making the reference on one server";
+    ASSERT_EQ(One(single, "SELECT GET_LOCK('mdbtomysql_galera_bench', 300)"), "1");
     if (One(single, "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = '" +
                         std::string(kBenchReference) + "' AND table_name = 'complete'") != "1") {
       ASSERT_EQ(Migrate(single_, kBenchReference, bench_).result, "OK");
@@ -80,6 +123,7 @@ class GaleraNodeLoss : public GaleraMigration {
   Outcome MigrateLosing(int victim) {
     std::thread killer;
     std::atomic<bool> armed{true};
+    stage_ = "migrating through node 1";
     const Outcome run = Migrate(cluster_.ConnectionString(1), "gal_bench", bench_,
                                 [&](MigrationEngine&, db::Connection&, HookedScreen& screen) {
                                   screen.on_progress = [&](const ui::Progress& p) {
@@ -89,6 +133,7 @@ class GaleraNodeLoss : public GaleraMigration {
                                     killer = std::thread([this, victim] {
                                       std::this_thread::sleep_for(std::chrono::milliseconds(300));
                                       cluster_.Kill(victim);
+                                      stage_ = "migrating through node 1, a node stopped";
                                     });
                                   };
                                 });
@@ -99,7 +144,9 @@ class GaleraNodeLoss : public GaleraMigration {
 
   // Waits until node `n` sees a cluster of `size` nodes.
   void AwaitClusterSize(int n, int size) {
-    for (int i = 0; i < 600; ++i) {
+    stage_ = "waiting for the cluster to shrink";
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    while (std::chrono::steady_clock::now() < give_up) {
       if (One(*Node(n),
               "SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE "
               "VARIABLE_NAME = 'WSREP_CLUSTER_SIZE'") == std::to_string(size))
@@ -111,6 +158,13 @@ class GaleraNodeLoss : public GaleraMigration {
 
   std::string bench_;
   std::vector<std::string> reference_;
+  std::atomic<const char*> stage_{"starting"};
+
+ private:
+  std::thread watchdog_;
+  std::mutex watch_mutex_;
+  std::condition_variable watch_done_;
+  bool finished_ = false;
 };
 
 TEST_F(GaleraNodeLoss, AnotherNodeGoingAwayLeavesTheFullResultOnTheTwoThatRemain) {
@@ -119,6 +173,7 @@ TEST_F(GaleraNodeLoss, AnotherNodeGoingAwayLeavesTheFullResultOnTheTwoThatRemain
   AwaitClusterSize(1, 2);
   for (int n : {1, 2}) EXPECT_EQ(Digest(*Node(n), "gal_bench"), reference_) << "node " << n;
   // Back in the cluster, node 3 catches up with everything it missed.
+  stage_ = "starting node 3 again";
   ASSERT_TRUE(cluster_.MakeWhole());
   EXPECT_EQ(Digest(*Node(3), "gal_bench"), reference_);
 }
