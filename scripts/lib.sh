@@ -285,7 +285,7 @@ stop_test_servers() {
 # 96 dots per inch, the logical DPI the windows were designed at. Returns the command's status.
 run_on_private_desktop() {
   xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -dpi 96" \
-    bash -c 'source "$0" && desktop_session "$@"' "${BASH_SOURCE[0]}" "$@"
+    bash -c 'source "$0" && desktop_session "$@"' "$MDB_ROOT/scripts/lib.sh" "$@"
 }
 
 # Inside the X server of run_on_private_desktop: openbox, once it manages the screen, then the
