@@ -7,6 +7,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "base/hex.h"
 #include "jet/byte_order.h"
 #include "jet/catalogue.h"
 #include "jet/check_parts.h"
@@ -23,17 +24,6 @@ namespace {
 
 std::string Pointer(RowPointer p) {
   return "page " + std::to_string(p.page) + " slot " + std::to_string(p.row);
-}
-
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (!out.empty()) out += ' ';
-    out += kDigits[c >> 4];
-    out += kDigits[c & 15];
-  }
-  return out;
 }
 
 // One table's rows as the indexes must see them.
@@ -296,7 +286,8 @@ class Checker {
       const std::optional<std::string>& key = rows[row->second].keys[real];
       if (key && *key != e.key()) {
         report_.errors.push_back(where + ": entry for row " + Pointer(e.row) + " has key " +
-                                 Hex(e.key()) + ", the row's values give " + Hex(*key));
+                                 base::SpacedHex(e.key()) + ", the row's values give " +
+                                 base::SpacedHex(*key));
       }
     }
     for (size_t i = 0; i < rows.size(); ++i) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "base/hex.h"
 #include "db/error.h"
 #include "jet/general_sort_key.h"
 #include "jet/byte_order.h"
@@ -55,29 +56,19 @@ TEST(Dao, OpeningNeedsTheRightPassword) {
                                ";PWD=otherpass"));
 }
 
-std::string Hex(const std::string& bytes) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (!out.empty()) out += ' ';
-    out += kHex[c >> 4];
-    out += kHex[c & 15];
-  }
-  return out;
-}
-
 TEST(GeneralSortKey, GivesTheKeysJetWritesIntoItsIndexes) {
-  EXPECT_EQ(Hex(jet::GeneralSortKey("Tables")), "6D 4A 4C 5E 51 6B 01 00");
+  EXPECT_EQ(base::SpacedHex(jet::GeneralSortKey("Tables")), "6D 4A 4C 5E 51 6B 01 00");
   const std::string parameter =
       "6D 4C 5E 6B 76 6B 6D 51 60 2B 03 66 4A 69 4A 60 51 6D 51 69 2B 03 4A 01 00";
-  EXPECT_EQ(Hex(jet::GeneralSortKey("tblSystem_Parameter_A")), parameter);
-  EXPECT_EQ(Hex(jet::GeneralSortKey("TBLSYSTEM_PARAMETER_A")), parameter);
-  EXPECT_EQ(Hex(jet::GeneralSortKey("W_Temp 1")), "73 2B 03 6D 51 60 66 07 38 01 00");
-  EXPECT_EQ(Hex(jet::GeneralSortKey("ab ")), "4A 4C 01 00");
-  EXPECT_EQ(Hex(jet::GeneralSortKey("café")), "4D 4A 53 51 01 02 02 02 0E 00");
-  EXPECT_EQ(Hex(jet::GeneralSortKey("a-b")), "4A 4C 01 01 01 01 80 0B 06 82 00");
-  EXPECT_EQ(Hex(jet::GeneralSortKey("O'Brien")), "64 4C 69 59 51 62 01 01 01 01 80 0B 06 80 00");
-  EXPECT_EQ(Hex(jet::GeneralSortKey("ß")), "6B 6B 01 00");
+  EXPECT_EQ(base::SpacedHex(jet::GeneralSortKey("tblSystem_Parameter_A")), parameter);
+  EXPECT_EQ(base::SpacedHex(jet::GeneralSortKey("TBLSYSTEM_PARAMETER_A")), parameter);
+  EXPECT_EQ(base::SpacedHex(jet::GeneralSortKey("W_Temp 1")), "73 2B 03 6D 51 60 66 07 38 01 00");
+  EXPECT_EQ(base::SpacedHex(jet::GeneralSortKey("ab ")), "4A 4C 01 00");
+  EXPECT_EQ(base::SpacedHex(jet::GeneralSortKey("café")), "4D 4A 53 51 01 02 02 02 0E 00");
+  EXPECT_EQ(base::SpacedHex(jet::GeneralSortKey("a-b")), "4A 4C 01 01 01 01 80 0B 06 82 00");
+  EXPECT_EQ(base::SpacedHex(jet::GeneralSortKey("O'Brien")),
+            "64 4C 69 59 51 62 01 01 01 01 80 0B 06 80 00");
+  EXPECT_EQ(base::SpacedHex(jet::GeneralSortKey("ß")), "6B 6B 01 00");
   EXPECT_LT(jet::GeneralSortKey("Tbl_Shift"), jet::GeneralSortKey("tblEmployee"));
 }
 

@@ -7,23 +7,14 @@
 
 #include <string>
 
-namespace {
+#include "base/hex.h"
 
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (!out.empty()) out += ' ';
-    out += kDigits[c >> 4];
-    out += kDigits[c & 15];
-  }
-  return out;
-}
+namespace {
 
 // The key as hex, without the index entry's 0x7F flag; "none" when there is none.
 std::string KeyOf(const std::string& utf8) {
   const std::optional<std::string> key = jet::GeneralTextKey(utf8);
-  return key ? Hex(*key) : "none";
+  return key ? base::SpacedHex(*key) : "none";
 }
 
 // `n` times "02 ".
