@@ -29,6 +29,8 @@ using qt_test::Poll;
 // The part of the screen `window` covers, its frame and a margin included; the whole screen
 // with `whole_screen`.
 void SaveFromScreen(QWidget& window, const QString& path, bool whole_screen = false) {
+  // Once the window manager has framed it (a title bar above it), and it has been drawn.
+  QTest::qWaitFor([&] { return window.frameGeometry().height() > window.height(); }, 3000);
   QTest::qWait(400);
   QScreen* screen = QGuiApplication::primaryScreen();
   const QPixmap shot = screen->grabWindow(0);
