@@ -176,10 +176,15 @@ bool Replace(const std::string& path, const std::string& text, mode_t mode, std:
     ::unlink(temp.c_str());
     return false;
   }
+  // The new name lasts only once the folder is synced: a failed sync is a failed registration
+  // (the file holds the new text, which keeps every other section). A folder whose file system
+  // cannot sync folders (EINVAL) has nothing more to do.
   const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
-    ::fsync(dir);
+    const bool synced = ::fsync(dir) == 0 || errno == EINVAL;
+    if (!synced) *failure = Reason("cannot sync the folder " + folder);
     ::close(dir);
+    if (!synced) return false;
   }
   return true;
 }

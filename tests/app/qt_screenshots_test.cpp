@@ -30,7 +30,9 @@ using qt_test::Poll;
 // with `whole_screen`.
 void SaveFromScreen(QWidget& window, const QString& path, bool whole_screen = false) {
   // Once the window manager has framed it (a title bar above it), and it has been drawn.
-  QTest::qWaitFor([&] { return window.frameGeometry().height() > window.height(); }, 3000);
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return window.frameGeometry().height() > window.height(); }, 3000))
+      << path.toStdString() << ": the window manager never framed the window";
   QTest::qWait(400);
   QScreen* screen = QGuiApplication::primaryScreen();
   const QPixmap shot = screen->grabWindow(0);
