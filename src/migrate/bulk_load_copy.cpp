@@ -10,14 +10,6 @@
 #include "migrate/tab_file.h"
 
 namespace migrate {
-namespace {
-
-std::string Text(const db::Fields& fields, int i) {
-  const db::Value& v = fields.Item(i).GetValue();
-  return v.IsNull() ? "NULL" : v.ToString();
-}
-
-}  // namespace
 
 bool BulkLoadCopy::CopyRows(db::Recordset& rows, long* sent) {
   const BulkSession& bulk = table_.settings().bulk;
@@ -25,7 +17,7 @@ bool BulkLoadCopy::CopyRows(db::Recordset& rows, long* sent) {
   try {
     // Bulk mode is for a table nobody has written yet: the checks it turns off guard rows that
     // are there already.
-    if (!bulk.qualifies || !Holds(0)) return false;
+    if (!bulk.qualifies || table_.RowsHeld() != 0) return false;
     pipe = std::make_unique<RowPipe>();
     table_.Execute(bulk.checks_off);
   } catch (const db::Error&) {
@@ -50,7 +42,7 @@ bool BulkLoadCopy::CopyRows(db::Recordset& rows, long* sent) {
   // per row.
   table_.RestoreAutoIncrement();
   if (!whole) {
-    if (!Holds(0))
+    if (table_.RowsHeld() != 0)
       throw db::Error(db::kProviderError, table_.mysql_table() +
                                               " still holds rows after its bulk load was rolled "
                                               "back; the migration stops here.");
@@ -80,7 +72,7 @@ bool BulkLoadCopy::LoadWhole(db::Recordset& rows, RowPipe& pipe, long* loaded) {
       bool ran = false;
       try {
         mysql.Execute(load);
-        mysql.Execute("SET @mdbtomysql_rows = ROW_COUNT(), @mdbtomysql_warnings = @@warning_count");
+        mysql.Execute(TableCopy::kKeepLoadCounts);
         ran = true;
       } catch (const std::exception&) {
         // Refused (local_infile off, a fault of the server): the exact copy finds out why.
@@ -90,15 +82,10 @@ bool BulkLoadCopy::LoadWhole(db::Recordset& rows, RowPipe& pipe, long* loaded) {
     });
     const Feed feed = FeedRows(rows, pipe);
     whole = server.get() && feed.complete;
-    if (whole) {
-      std::unique_ptr<db::Recordset> check =
-          mysql.Execute("SELECT @mdbtomysql_rows, @mdbtomysql_warnings");
-      whole = !check->Eof() && Text(check->Fields(), 0) == std::to_string(feed.rows) &&
-              Text(check->Fields(), 1) == "0";
-    }
+    whole = whole && table_.LoadWroteExactly(feed.rows);
     // The server's own count of the statement is not trusted alone: rows it counted as written
     // have been seen to vanish when the indexes were built.
-    whole = whole && Holds(feed.rows);
+    whole = whole && table_.RowsHeld() == feed.rows;
     if (whole) {
       table_.Execute("COMMIT");
       *loaded = feed.rows;
@@ -142,12 +129,6 @@ BulkLoadCopy::Feed BulkLoadCopy::FeedRows(db::Recordset& rows, RowPipe& pipe) {
   // The end of the rows ends the statement; without it the server would wait for more.
   if (!pipe.Finish()) feed.complete = false;
   return feed;
-}
-
-bool BulkLoadCopy::Holds(long rows) {
-  std::unique_ptr<db::Recordset> count =
-      table_.mysql().Execute("SELECT COUNT(*) FROM " + table_.mysql_table());
-  return !count->Eof() && Text(count->Fields(), 0) == std::to_string(rows);
 }
 
 }  // namespace migrate

@@ -41,8 +41,6 @@ class BulkLoadCopy {
   Feed FeedRows(db::Recordset& rows, RowPipe& pipe);
   // Runs the load in a transaction; returns whether it committed, with the rows in *loaded.
   bool LoadWhole(db::Recordset& rows, RowPipe& pipe, long* loaded);
-  // Whether the table holds exactly `rows` rows, as the server counts them.
-  bool Holds(long rows);
 
   TableCopy& table_;
 };

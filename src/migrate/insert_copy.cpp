@@ -70,10 +70,7 @@ void InsertCopy::SendBatch(RowBatch& batch, long* sent) {
   }
   // A table that keeps the rows before the refused one (MyISAM) keeps them, and the
   // auto-increment counter goes back to where it stood.
-  std::unique_ptr<db::Recordset> count =
-      table_.mysql().Execute("SELECT COUNT(*) FROM " + table_.mysql_table());
-  long kept = 0;
-  if (!count->Eof()) kept = long(count->Fields().Item(0).GetValue().AsInteger()) - *sent;
+  long kept = table_.RowsHeld() - *sent;
   if (kept < 0 || size_t(kept) > batch.size()) kept = 0;
   table_.RestoreAutoIncrement();
   *sent += kept;

@@ -148,18 +148,10 @@ bool LoadDataCopy::LoadChunkOnce(const std::string& path, long rows) {
                    " " + TabFile::kFormatClauses + " (" + table_.insert_columns() + ")" +
                    LoadDataNumbering(table_.mysql(), table_.settings().cluster,
                                      table_.mysql_table(), table_.insert_columns()));
-    // A clean load took every line: each line the server refused, cut short or skipped as a
-    // duplicate leaves a warning, and the server counts the rows it wrote. Both are taken in one
-    // statement right after the load: the driver prepares a SELECT, and preparing clears the row
-    // count. (Should the driver ever prepare this SET too, the count reads 0 and the file goes
-    // as INSERTs: slower, never wrong.)
-    table_.mysql().Execute(
-        "SET @mdbtomysql_rows = ROW_COUNT(), @mdbtomysql_warnings = @@warning_count");
-    std::unique_ptr<db::Recordset> check =
-        table_.mysql().Execute("SELECT @mdbtomysql_rows, @mdbtomysql_warnings");
-    whole = !check->Eof() &&
-            check->Fields().Item(0).GetValue().ToString() == std::to_string(rows) &&
-            check->Fields().Item(1).GetValue().ToString() == "0";
+    // A clean load took every line. (Should the driver ever prepare the SET that keeps the
+    // counts too, the count reads 0 and the file goes as INSERTs: slower, never wrong.)
+    table_.mysql().Execute(TableCopy::kKeepLoadCounts);
+    whole = table_.LoadWroteExactly(rows);
   } catch (const db::Error& e) {
     if (e.number() != db::kProviderError || IsClusterHiccup(table_.settings().cluster, e)) throw;
     table_.run().load_data_refused = true;

@@ -1,5 +1,7 @@
 #include "migrate/table_copy.h"
 
+#include <cstdlib>
+
 #include "db/error.h"
 #include "migrate/row_rendering.h"
 
@@ -43,6 +45,28 @@ void TableCopy::ShowLastRowSent(long sent) {
   }
   std::unique_ptr<db::Recordset> rows = OpenSourceAt(sent - 1);
   *last_statement_ = head_ + (rows->Eof() ? std::string() : InsertValues(rows->Fields())) + ")";
+}
+
+bool TableCopy::LoadWroteExactly(long rows) {
+  std::unique_ptr<db::Recordset> counts =
+      mysql_.Execute("SELECT @mdbtomysql_rows, @mdbtomysql_warnings");
+  if (counts->Eof()) return false;
+  const db::Value& written = counts->Fields().Item(0).GetValue();
+  const db::Value& warnings = counts->Fields().Item(1).GetValue();
+  return !written.IsNull() && !warnings.IsNull() && written.ToString() == std::to_string(rows) &&
+         warnings.ToString() == "0";
+}
+
+long TableCopy::RowsHeld() {
+  std::unique_ptr<db::Recordset> count = mysql_.Execute("SELECT COUNT(*) FROM " + mysql_table_);
+  if (count->Eof()) return -1;
+  const db::Value& v = count->Fields().Item(0).GetValue();
+  if (v.kind() == db::Value::Kind::kInteger) return long(v.AsInteger());
+  if (v.IsNull()) return -1;
+  const std::string text = v.ToString();
+  char* end = nullptr;
+  const long held = std::strtol(text.c_str(), &end, 10);
+  return !text.empty() && *end == '\0' ? held : -1;
 }
 
 void TableCopy::RestoreAutoIncrement() {

@@ -89,6 +89,18 @@ class TableCopy {
   // INSERT per row leaves it; a table without a counter has nothing to restore.
   void RestoreAutoIncrement();
 
+  // Sent right after a LOAD DATA on the same session: keeps the server's count of the rows it
+  // wrote and of its warnings. It must be the next statement: the driver prepares a SELECT, and
+  // preparing clears the row count.
+  static constexpr const char* kKeepLoadCounts =
+      "SET @mdbtomysql_rows = ROW_COUNT(), @mdbtomysql_warnings = @@warning_count";
+  // Whether the counts kept say that the load wrote `rows` rows and warned of nothing: each line
+  // the server refused, cut short or skipped as a duplicate leaves a warning.
+  bool LoadWroteExactly(long rows);
+
+  // The rows the MySQL table holds, as the server counts them; -1 when it does not say.
+  long RowsHeld();
+
  private:
   db::Connection& source_;
   db::Connection& mysql_;

@@ -10,22 +10,13 @@
 #include <string>
 
 #include "filedialog/unicode_file_dialog.h"
+#include "qt_test_support.h"
 #include "support/test_env.h"
 
 namespace app {
 namespace {
 
 using filedialog::DialogRecord;
-
-// Qt's widgets need an application; offscreen, so that the tests run without a display.
-void EnsureApplication() {
-  if (QApplication::instance() != nullptr) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "app_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 DialogRecord Record(const std::string& folder) {
   DialogRecord record;
@@ -39,7 +30,7 @@ DialogRecord Record(const std::string& folder) {
 }
 
 TEST(QtFileChooser, MapsTheRecordOntoQtsDialog) {
-  EnsureApplication();
+  qt_test::EnsureApplication();
   const std::string folder = testenv::ScratchDir("qt_file_chooser_map");
   DialogRecord record = Record(folder);
   record.flags = filedialog::kOfnFileMustExist | filedialog::kOfnPathMustExist;
@@ -79,7 +70,7 @@ TEST(QtFileChooser, MapsTheRecordOntoQtsDialog) {
 }
 
 TEST(QtFileChooser, WritesTheChosenFileIntoTheRecord) {
-  EnsureApplication();
+  qt_test::EnsureApplication();
   const std::string folder = testenv::ScratchDir("qt_file_chooser_pick");
   std::ofstream(folder + "/VELDA.mdb") << "x";
   QtFileChooser chooser;
